@@ -7,9 +7,11 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
-#include <windows.h>
+// clang-format on
 #else
 #include <winsim/win32.h>
 #endif
