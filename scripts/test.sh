@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds KVSETTNG both ways and runs every test: the winsim suite,
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
+# build's tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+passed=0
+failed=0
+run_preset() {
+  local preset=$1
+  echo "== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== $preset: tests"
+  local log
+  log=$(mktemp)
+  set +e
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  set -e
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -n "$line" ]; then
+    local total bad
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+  elif [ "$status" -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+  return 0
+}
+
+run_preset sim
+run_preset sim-asan
+run_preset win32
+
+echo "all presets: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

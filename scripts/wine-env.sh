@@ -1,0 +1,19 @@
+# Sourced by the scripts that run Windows programs: a private, 32-bit Wine prefix under the
+# given build tree, made once, and quiet.
+# Usage: . scripts/wine-env.sh BUILD_DIR
+wine_build_dir=$1
+export WINEPREFIX="$wine_build_dir/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+# Makes Wine report Windows 98 to one program.
+wine_report_win98() {
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d win98 /f >/dev/null 2>&1
+  wineserver -w
+}
