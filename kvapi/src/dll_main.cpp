@@ -1,0 +1,56 @@
+// KVAPI32.DLL's entry: the adapter takes its configuration from KVAPI32.INI beside the DLL,
+// or is the default adapter when there is no such file.
+#include "kvapi/adapter.h"
+#include "kvapi/kvapi_proc.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string FileBesideModule(HINSTANCE instance, const char* name)
+{
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(instance, path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        return {};
+    }
+    std::string full(path, length);
+    const std::size_t slash = full.find_last_of('\\');
+    full.erase(slash == std::string::npos ? 0 : slash + 1);
+    return full + name;
+}
+
+// A configuration file that cannot be read as one refuses the load, so that a mistake in it
+// is never mistaken for the default adapter; the reason goes to the debugger.
+bool ConfigureAdapter(HINSTANCE instance)
+{
+    const std::string path = FileBesideModule(instance, "KVAPI32.INI");
+    std::ifstream file(path, std::ios::binary);
+    if (path.empty() || !file) {
+        kvapi::ResetAdapter(kvapi::DefaultConfig());
+        return true;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string error;
+    std::optional<kvapi::AdapterConfig> config = kvapi::ParseConfig(text.str(), &error);
+    if (!config) {
+        OutputDebugStringA(("KVAPI32: " + path + ": " + error + "\n").c_str());
+        return false;
+    }
+    kvapi::ResetAdapter(std::move(*config));
+    return true;
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH) {
+        DisableThreadLibraryCalls(instance);
+        return ConfigureAdapter(instance) ? TRUE : FALSE;
+    }
+    return TRUE;
+}
