@@ -1,0 +1,99 @@
+// winsim's control surface: what tests and tools use to set up the simulated machine and
+// to observe what the component did. The component itself never includes this header.
+#pragma once
+
+#include <winsim/win32.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winsim {
+
+// ---- modules ----
+// The entry point of a registered module, called as the loader calls DllMain.
+using ModuleEntry = BOOL (*)(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
+struct Export {
+    std::string name;
+    FARPROC proc;
+};
+
+// Makes a module image available under a Windows-style full path (for example
+// "C:\\WINDOWS\\SYSTEM\\KVAPI32.DLL"). LoadLibraryA loads it; its handle is fixed at
+// registration and GetModuleFileNameA answers the path once it is loaded.
+HMODULE RegisterModule(std::string_view path, std::vector<Export> exports, ModuleEntry entry = nullptr);
+// The process's own image (what GetModuleFileNameA(NULL, ...) answers); loaded from the start.
+HMODULE SetProcessImage(std::string_view path);
+// Whether the module is loaded now, and how many loads it holds.
+bool IsModuleLoaded(HMODULE module);
+int ModuleLoadCount(HMODULE module);
+// Runs DLL_PROCESS_DETACH for every loaded module, as at the end of the process.
+void EndProcess();
+
+// ---- the version the system reports ----
+struct Version {
+    DWORD platformId = VER_PLATFORM_WIN32_WINDOWS;
+    DWORD major = 4;
+    DWORD minor = 10;
+    DWORD build = 1998;
+    std::string csdVersion = " ";  // what Windows 98 reports in szCSDVersion
+};
+void SetVersion(const Version& version);
+
+// ---- the display ----
+// The desktop (what GetDeviceCaps reports for the screen DC) and the visible screen
+// (SM_CXSCREEN, SM_CYSCREEN), which is smaller than the desktop while the adapter pans.
+struct DisplayMode {
+    int width = 1024;
+    int height = 768;
+    int bitsPerPixel = 16;
+    int refresh = 75;
+};
+void SetDisplayMode(const DisplayMode& mode);  // the screen becomes the whole desktop
+DisplayMode GetDisplayMode();
+void SetScreenSize(int width, int height);
+
+// ---- input ----
+void SetButtonDown(int virtualKey, bool down);  // VK_LBUTTON, VK_MBUTTON, VK_RBUTTON
+POINT CursorPosition();
+int SetCursorPosCalls();
+
+// ---- fault injection ----
+enum class Fault {
+    GlobalAlloc,
+    GlobalLock,
+    ScreenDc,
+    LoadLibrary,
+};
+// The next `times` calls of the operation fail; a negative count fails every call until cleared.
+// GlobalAlloc and GlobalLock then answer null with ERROR_NOT_ENOUGH_MEMORY, GetDC(NULL) null,
+// LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module).
+void FailNext(Fault fault, int times = 1);
+void ClearFaults();
+
+// ---- what the component did ----
+struct PostedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+// Every message posted to HWND_BROADCAST, in order.
+const std::vector<PostedMessage>& Broadcasts();
+void ClearBroadcasts();
+
+// Counts of calls that tests assert on.
+int SetErrorModeCalls();
+UINT CurrentErrorMode();
+int LiveGlobalBlocks();
+int LiveScreenDcs();
+
+// ---- files ----
+// Maps a Windows directory (for example "C:\\WINDOWS\\SYSTEM") to a host directory, for the
+// modules and files that are read from disk.
+void MapDirectory(std::string_view windowsDirectory, std::string_view hostDirectory);
+// The host path of a Windows path under a mapped directory, or empty when none maps it.
+std::string HostPath(std::string_view windowsPath);
+
+}  // namespace winsim
