@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -235,7 +236,7 @@ TEST(ShortBlocks, AreNeverOverrun)
         const std::vector<std::uint8_t> full = Block(k.function, k.tag, k.size);
         for (std::size_t size = 0; size < k.size; ++size) {
             auto block = std::make_unique<std::uint8_t[]>(size + 1);
-            std::memcpy(block.get(), full.data(), size);
+            std::copy_n(full.begin(), size, block.get());
             block[size] = 0xEE;  // just past the block the driver is given
             adapter.Call(kRequest, static_cast<std::uint32_t>(size), size == 0 ? nullptr : block.get());
             ASSERT_EQ(block[size], 0xEE) << "function " << k.function << " size " << size;
