@@ -4,6 +4,7 @@
 #include "kvapi/adapter.h"
 
 #include "platform/platform.h"
+#include "quoted_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -207,23 +208,7 @@ std::optional<std::string> BoundedString(const void* pointer, bool* tooLong)
 
 std::string Quoted(const std::optional<std::string>& text)
 {
-    if (!text) {
-        return "null";
-    }
-    std::string out = "\"";
-    for (unsigned char c : *text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
+    return text ? QuotedText(*text) : std::string("null");
 }
 
 std::string Hex(std::uint32_t value)

@@ -30,6 +30,8 @@
 //   status_override = 11 0x8003         answer this status word for this function number
 #include "kvapi/adapter.h"
 
+#include "quoted_text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -452,24 +454,6 @@ std::string Lower(std::string_view text)
 }
 
 // ---- writing ----
-
-std::string QuotedText(std::string_view text)
-{
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 std::string SizeText(const Size& size)
 {

@@ -105,11 +105,12 @@ std::string FormatConfig(const AdapterConfig& config);
 struct LogEntry {
     std::uint32_t operation = 0;
     std::uint32_t size = 0;
-    std::uint32_t function = 0;         // 0 for Probe and PersistValue
-    std::uint32_t result = 0;           // what KVAPIProc returned
-    std::string tag;                    // four characters, or empty
-    std::vector<std::uint8_t> request;  // the block as the component sent it
-    std::vector<std::uint8_t> reply;    // the block as the driver left it
+    std::uint32_t function = 0;  // 0 for Probe and PersistValue
+    std::uint32_t result = 0;    // what KVAPIProc returned
+    std::string tag;             // four characters, or empty
+    // The block as the component sent it and as the driver left it (at most 4096 bytes).
+    std::vector<std::uint8_t> request;
+    std::vector<std::uint8_t> reply;
     // PersistValue: section, value name and value text; a null pointer is logged as nullopt.
     std::optional<std::string> section;
     std::optional<std::string> valueName;
