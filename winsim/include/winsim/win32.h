@@ -218,3 +218,9 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // again on the driver's side; a token that is unknown or stale resolves to null.
 DWORD WinsimPointerToDword(const void* pointer);
 void* WinsimDwordToPointer(DWORD token);
+
+// clang-format off
+#include <winsim/win32_resources.h>
+#include <winsim/win32_user.h>
+#include <winsim/win32_gdi.h>
+// clang-format on
