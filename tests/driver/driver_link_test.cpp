@@ -221,10 +221,11 @@ std::string DirectoryOfLength(std::size_t length)
     return "C:\\" + std::string(length - 4, 'D') + "\\";
 }
 
-TEST_F(ModulePathTest, DriverPathPastMaxPathFailsWithoutLoading)
+TEST_F(ModulePathTest, DriverPathOneCharacterPastMaxPathFailsWithoutLoading)
 {
-    // The module's own name fits in MAX_PATH; with "KVAPI32.DLL" in its place it would not.
-    const std::string directory = DirectoryOfLength(250);
+    // The module's own name fits; with "KVAPI32.DLL" in its place the path has 260
+    // characters and no room for its terminator.
+    const std::string directory = DirectoryOfLength(MAX_PATH - 11);
     kvapi::InstallInWinsim(directory.substr(0, directory.size() - 1), PanningAdapter());
     const HMODULE module = LoadComponentModule(directory + "KV.DLL");
     ASSERT_NE(module, nullptr);
@@ -245,10 +246,12 @@ TEST_F(ModulePathTest, DriverPathOfMaxPathLessOneLinks)
     EXPECT_EQ(Trace(), kFullStartup);
 }
 
-TEST_F(ModulePathTest, ModuleNameLongerThanMaxPathFails)
+TEST_F(ModulePathTest, ModuleNameCutAtMaxPathFails)
 {
+    // Cut to MAX_PATH characters, the name would still end in the driver's directory.
     Install(PanningAdapter());
-    const HMODULE module = LoadComponentModule(DirectoryOfLength(300) + "KVSETTNG.DLL");
+    const HMODULE module =
+        LoadComponentModule(std::string(kSystemDirectory) + "\\" + std::string(300, 'K') + ".DLL");
     ASSERT_NE(module, nullptr);
 
     EXPECT_EQ(OpenDriverLink(module), DriverFailed);

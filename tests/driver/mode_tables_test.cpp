@@ -191,10 +191,15 @@ TEST(ModeList, SizesAPackedSizeCannotHoldAreNotListed)
     EXPECT_EQ(ScreenSizeIndexOf(800, 600), 0);
 }
 
-TEST(ModeList, ZeroDepthIsNotListed)
+TEST(ModeList, DepthsComeFromRecordsOfExactlyThatSize)
 {
-    PutModeTable({{640, 480, 0, 0}, {640, 480, 8, 0}});
-    EXPECT_THAT(DepthEntries(BuildDepthList(640, 480)), ElementsAre(8u));
+    PutModeTable({{640, 480, 0, 0},
+                  {640, 480, 16, 0},
+                  {640, 400, 4, 0},
+                  {800, 480, 24, 0},
+                  {65536 + 640, 480, 32, 0},
+                  {640, 480, 8, 0}});
+    EXPECT_THAT(DepthEntries(BuildDepthList(640, 480)), ElementsAre(8u, 16u));
 }
 
 // Three orders of the same records: ascending, descending, shuffled.

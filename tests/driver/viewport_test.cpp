@@ -247,13 +247,15 @@ TEST_F(ViewportTest, SizeFallsBackToTheScreenWithoutFunction10)
     EXPECT_EQ(Trace(), "");
 }
 
-TEST_F(ViewportTest, SizeFallsBackToTheScreenWhenFunction10Fails)
+TEST_F(ViewportTest, SizeStatusDecidesWhetherTheReplyIsRead)
 {
-    kvapi::AdapterConfig config = PanningAdapter();
-    config.statusOverride[10] = kStatusFailed;
-    ASSERT_EQ(Link(config), DriverOk);
+    ASSERT_EQ(Link(), DriverOk);
     winsim::SetScreenSize(700, 500);
-    EXPECT_EQ(ViewportSize(), XY(700, 500));
+    for (const auto& [status, expected] :
+         {std::pair{kStatusPartial, XY(640, 480)}, std::pair{kStatusFailed, XY(700, 500)}}) {
+        Driver().config().statusOverride[10] = status;
+        EXPECT_EQ(ViewportSize(), expected) << "status 0x" << std::hex << status;
+    }
 }
 
 // ---- SetViewportSize ----
