@@ -164,7 +164,8 @@ TEST_P(ProbeTest, AnyNonZeroAnswerLinks)
 
 INSTANTIATE_TEST_SUITE_P(Answers, ProbeTest,
                          ::testing::Values(std::pair{0u, DriverFailed}, std::pair{1u, DriverOk},
-                                           std::pair{0xFFFFFFFFu, DriverOk}));
+                                           std::pair{0xFFFFFFFFu, DriverOk}),
+                         [](const auto& info) { return "Answer" + std::to_string(info.param.first); });
 
 TEST_F(HandshakeTest, MissingLibraryFailsAndRestoresTheErrorMode)
 {
@@ -209,7 +210,11 @@ TEST_P(MapAllocationTest, FailureRefusesTheLinkBeforeTheMapRequest)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, MapAllocationTest,
-                         ::testing::Values(winsim::Fault::GlobalAlloc, winsim::Fault::GlobalLock));
+                         ::testing::Values(winsim::Fault::GlobalAlloc, winsim::Fault::GlobalLock),
+                         [](const auto& info) {
+                             return std::string(info.param == winsim::Fault::GlobalAlloc ? "GlobalAlloc"
+                                                                                         : "GlobalLock");
+                         });
 
 // ---- the module's path ----
 
