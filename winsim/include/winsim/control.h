@@ -65,10 +65,15 @@ enum class Fault {
     GlobalLock,
     ScreenDc,
     LoadLibrary,
+    LoadResource,
+    CreateFont,
 };
 // The next `times` calls of the operation fail; a negative count fails every call until cleared.
 // GlobalAlloc and GlobalLock then answer null with ERROR_NOT_ENOUGH_MEMORY, GetDC(NULL) null,
-// LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module).
+// LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
+// LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
+// that read templates and pictures),
+// CreateFontIndirectA null.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
 
@@ -88,6 +93,33 @@ int SetErrorModeCalls();
 UINT CurrentErrorMode();
 int LiveGlobalBlocks();
 int LiveScreenDcs();
+
+// ---- graphics objects ----
+enum class GdiKind {
+    Font,
+    Brush,
+    Bitmap,
+};
+// Objects of the kind that were created and are not deleted yet (one deleted while still
+// selected into a DC counts until the DC lets go of it). Stock objects are not counted.
+int LiveGdiObjects(GdiKind kind);
+
+// ---- what a user does with the controls ----
+// Each answers false, and does nothing, when the window is not such a control or is
+// disabled, since the user's input would not reach it.
+//
+// Drags the trackbar's thumb to `position`, which is held inside the range as the mouse is;
+// with `release` the button goes up there, otherwise the drag stays open for the next call.
+// The parent receives what Windows sends for a mouse drag: WM_HSCROLL (WM_VSCROLL for
+// TBS_VERT) with TB_THUMBTRACK for every change of position, and on release TB_THUMBPOSITION
+// and TB_ENDTRACK; lParam is the trackbar.
+bool DragTrackbar(HWND trackbar, int position, bool release = true);
+// Presses and releases a key on the trackbar (VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_PRIOR,
+// VK_NEXT, VK_HOME, VK_END), giving it the focus first as the user would.
+bool PressTrackbarKey(HWND trackbar, int virtualKey);
+// The user picks item `index` of the combo box; the parent receives CBN_SELCHANGE when the
+// selection changes. False also for an index outside the list.
+bool SelectComboItem(HWND combo, int index);
 
 // ---- files ----
 // Maps a Windows directory (for example "C:\\WINDOWS\\SYSTEM") to a host directory, for the
