@@ -1,0 +1,121 @@
+#include "screenarea/slider_sync.h"
+
+#include "driver/mode_tables.h"
+#include "lifecycle/res_format.h"
+#include "lifecycle/resource_library.h"
+#include "page/page_state.h"
+#include "preview/preview.h"
+
+namespace {
+
+const uint32_t kLabelBufferSize = 256;
+
+int32_t gSizesEqual;
+
+int32_t SliderPosition(HWND trackbar)
+{
+    return static_cast<int32_t>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
+}
+
+// The label shows the size through the library's format; without a usable format it is
+// left empty rather than showing numbers out of context.
+void ShowSizeText(int32_t controlId, uint32_t width, uint32_t height)
+{
+    char text[kLabelBufferSize];
+    text[0] = '\0';
+    const char* format = LoadResFormat(ResSizeFormat, "uu");
+    if (format != nullptr) {
+        FormatResString(text, sizeof text, format, "uu", width, height);
+    }
+    SetDlgItemTextA(GetSettingsPage(), controlId, text);
+}
+
+uint32_t ListLength(const uint32_t* list)
+{
+    uint32_t length = 0;
+    while (length <= kMaxListedSizes && list[length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
+}  // namespace
+
+bool GetSizesEqual()
+{
+    return gSizesEqual == 1;
+}
+
+void UpdateSizesEqual()
+{
+    gSizesEqual = SliderPosition(GetDesktopSlider()) == SliderPosition(GetScreenSlider()) ? 1 : 0;
+}
+
+void ShowScreenSize(int32_t index, const ScreenSize* size)
+{
+    if (size != nullptr) {
+        index = ScreenSizeIndexOf(size->width, size->height);
+    }
+    if (index == -1) {
+        index = SliderPosition(GetDesktopSlider());
+    }
+    HWND screenSlider = GetScreenSlider();
+    SendMessageA(screenSlider, TBM_SETPOS, TRUE, index);
+    ScreenSize shown = {0, 0};
+    if (size != nullptr) {
+        shown = *size;
+    } else if (!ScreenSizeAt(SliderPosition(screenSlider), &shown.width, &shown.height)) {
+        // The slider stands where no screen size is listed (its range may have clamped the
+        // index): the label says nothing rather than a size that is not on offer.
+        SetDlgItemTextA(GetSettingsPage(), GetScreenLabelId(), "");
+        return;
+    }
+    ShowSizeText(GetScreenLabelId(), shown.width, shown.height);
+}
+
+void SetSizeLabel(int32_t controlId, int32_t index, const uint32_t* sizeList)
+{
+    if (sizeList == nullptr || index < 0 || static_cast<uint32_t>(index) >= ListLength(sizeList)) {
+        SetDlgItemTextA(GetSettingsPage(), controlId, "");
+        return;
+    }
+    uint32_t packed = sizeList[index];
+    ShowSizeText(controlId, PackedWidth(packed), PackedHeight(packed));
+}
+
+void SyncScreenToDesktop()
+{
+    int32_t d = SliderPosition(GetDesktopSlider());
+    int32_t s = SliderPosition(GetScreenSlider());
+    if (gSizesEqual != 1 && s <= d) {
+        return;
+    }
+    ScreenSize desktop = {0, 0};
+    int32_t index = -1;
+    if (DesktopSizeAt(d, &desktop.width, &desktop.height)) {
+        index = ScreenSizeIndexOf(desktop.width, desktop.height);
+    }
+    ShowScreenSize(index, nullptr);
+}
+
+int32_t OnScreenSliderScroll(HWND page, WPARAM /*wParam*/, HWND slider)
+{
+    int32_t s = SliderPosition(slider);
+    InvalidatePreview();
+    SetSizeLabel(GetScreenLabelId(), s, BuildScreenSizeList());
+    SendMessageA(GetPropertySheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
+    int32_t d = SliderPosition(GetDesktopSlider());
+    return d < s ? s : 0;
+}
+
+void SetScreenRange()
+{
+    int32_t lastScreenSize = CountScreenSizes() - 1;
+    int32_t desktopMaximum = static_cast<int32_t>(SendMessageA(GetDesktopSlider(), TBM_GETRANGEMAX, 0, 0));
+    int32_t maximum = lastScreenSize < desktopMaximum ? lastScreenSize : desktopMaximum;
+    // Without any screen size the slider keeps the one position 0, which stands for none.
+    if (maximum < 0) {
+        maximum = 0;
+    }
+    SendMessageA(GetScreenSlider(), TBM_SETRANGE, TRUE, MAKELPARAM(0, maximum));
+}

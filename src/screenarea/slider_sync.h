@@ -1,0 +1,20 @@
+// Keeps the page's desktop slider, the added screen-area slider and the screen-size label
+// consistent while the user works on the page.
+#pragma once
+
+#include "platform/platform.h"
+
+struct ScreenSize {
+    uint32_t width;
+    uint32_t height;
+};
+
+bool GetSizesEqual();
+void UpdateSizesEqual();
+// Puts the screen slider at `index` (the desktop slider's position for -1) and shows a size:
+// `size` when given, else the size at the slider's position.
+void ShowScreenSize(int32_t index, const ScreenSize* size);
+void SetSizeLabel(int32_t controlId, int32_t index, const uint32_t* sizeList);
+void SyncScreenToDesktop();
+int32_t OnScreenSliderScroll(HWND page, WPARAM wParam, HWND slider);
+void SetScreenRange();
