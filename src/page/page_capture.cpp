@@ -1,0 +1,147 @@
+#include "page/page_capture.h"
+
+#include "lifecycle/resource_library.h"
+#include "page/page_routing.h"
+#include "page/page_state.h"
+#include "preview/preview.h"
+
+namespace {
+
+const int kCaptionBufferSize = 128;
+
+HHOOK gHookHandle;
+char gCaption[kCaptionBufferSize];
+
+bool ReadCaption(HWND window)
+{
+    gCaption[0] = '\0';
+    return GetWindowTextA(window, gCaption, kCaptionBufferSize) > 0;
+}
+
+bool SameText(const char* a, const char* b)
+{
+    while (*a != '\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+void RecordSheet(HWND target)
+{
+    HWND parent = GetParent(target);
+    if (parent != nullptr && ReadCaption(parent)) {
+        SetPropertySheet(parent);
+    }
+}
+
+bool IsSettingsPage(HWND target)
+{
+    if (!ReadCaption(target)) {
+        return false;
+    }
+    const char* title = LoadResString(ResSettingsPageTitle);
+    return title != nullptr && SameText(gCaption, title);
+}
+
+void Capture(HWND page)
+{
+    SetSettingsPage(page);
+    SubclassPage(page);
+    SubclassTopLevel(GetPropertySheet());
+    RemovePageHook();
+}
+
+void WatchInitDialog(const CWPSTRUCT* message)
+{
+    if (message->message != WM_INITDIALOG || message->hwnd == nullptr || !IsWindow(message->hwnd)) {
+        return;
+    }
+    if (GetPropertySheet() == nullptr) {
+        RecordSheet(message->hwnd);
+        if (GetPropertySheet() == nullptr) {
+            return;
+        }
+    }
+    if (GetSettingsPage() == nullptr && IsSettingsPage(message->hwnd)) {
+        Capture(message->hwnd);
+    }
+}
+
+WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure)
+{
+    return reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+}
+
+}  // namespace
+
+void InstallPageHook(HINSTANCE instance)
+{
+    gHookHandle = SetWindowsHookExA(WH_CALLWNDPROC, PageHookProc, instance, GetCurrentThreadId());
+}
+
+bool IsPageHookInstalled()
+{
+    return gHookHandle != nullptr;
+}
+
+LRESULT CALLBACK PageHookProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    // The hook handle is read before a capture removes the hook.
+    HHOOK hook = gHookHandle;
+    if (code == HC_ACTION && lParam != 0) {
+        WatchInitDialog(reinterpret_cast<const CWPSTRUCT*>(lParam));
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+void RemovePageHook()
+{
+    if (gHookHandle != nullptr) {
+        UnhookWindowsHookEx(gHookHandle);
+        gHookHandle = nullptr;
+    }
+}
+
+void SubclassPage(HWND window)
+{
+    SetSettingsPage(window);
+    SetPrevPageProc(ReplaceProcedure(window, PageProc));
+}
+
+void SubclassTopLevel(HWND window)
+{
+    if (window == nullptr) {
+        return;
+    }
+    HWND top = window;
+    for (HWND up = GetParent(top); up != nullptr; up = GetParent(top)) {
+        top = up;
+    }
+    SetTopLevelWindow(top);
+    SetPrevTopLevelProc(ReplaceProcedure(top, TopLevelProc));
+}
+
+void RestoreTopLevel()
+{
+    if (GetPrevTopLevelProc() != nullptr) {
+        ReplaceProcedure(GetTopLevelWindow(), GetPrevTopLevelProc());
+    }
+}
+
+void RestorePage()
+{
+    if (GetPrevPageProc() != nullptr) {
+        ReplaceProcedure(GetSettingsPage(), GetPrevPageProc());
+    }
+}
+
+void ReleasePageIntegration()
+{
+    RemovePageHook();
+    RestoreTopLevel();
+    RestorePage();
+    RestorePreview();
+    ReleasePreviewBitmaps();
+}

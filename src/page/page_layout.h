@@ -1,0 +1,22 @@
+// The Settings page's screen-area controls: created as clones of the page's own controls
+// (the Cloned layout) or adopted from the page (the Native layout), then set up from the
+// driver's current screen area.
+#pragma once
+
+#include "platform/platform.h"
+
+const int kScreenLabelTextLimit = 31;
+
+void AugmentPage();
+void BuildClonedLayout();
+void AdoptNativeLayout();
+void ApplyNativeIds();
+void ShowScreenAreaControls();
+
+// The distances, in pixels, that the Cloned layout raises and lowers controls by, for a
+// dialog base unit height.
+int RaiseDistance(int baseUnitHeight);
+int LowerDistance(int baseUnitHeight);
+// Where a picture control of client size (cw, ch) goes so that it is centred on a bitmap of
+// (bw, bh): the offset from its client origin.
+POINT CentringOffset(int clientWidth, int clientHeight, int bitmapWidth, int bitmapHeight);
