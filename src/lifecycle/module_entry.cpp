@@ -2,6 +2,17 @@
 
 #include "driver/driver_link.h"
 #include "driver/mode_tables.h"
+#include "lifecycle/resource_library.h"
+#include "page/page_capture.h"
+#include "page/page_state.h"
+
+namespace {
+
+const char kResourceLibraryName[] = "KVSettng.RLB";
+const uint32_t kRequiredLibraryVersion = 2;
+const uint32_t kClientVersion = 2;
+
+}  // namespace
 
 bool IsNtPlatform()
 {
@@ -19,13 +30,29 @@ bool StartModule(HINSTANCE instance)
     if (OpenDriverLink(instance) != DriverOk) {
         return false;
     }
-    return CheckLargestDesktopViewports();
+    if (!CheckLargestDesktopViewports()) {
+        return false;
+    }
+    if (!LoadResourceLibrary(instance, kResourceLibraryName, kRequiredLibraryVersion, kClientVersion)) {
+        return false;
+    }
+    SetHelpModule(instance);
+    InstallPageHook(instance);
+    return true;
+}
+
+void StopModule()
+{
+    ReleasePageIntegration();
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         return StartModule(instance) ? TRUE : FALSE;
+    }
+    if (reason == DLL_PROCESS_DETACH) {
+        StopModule();
     }
     return TRUE;
 }

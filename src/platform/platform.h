@@ -11,6 +11,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <objbase.h>
+#include <shlobj.h>
 // clang-format on
 #else
 #include <winsim/win32.h>

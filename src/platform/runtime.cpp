@@ -36,3 +36,7 @@ extern "C" void* memmove(void* destination, const void* source, size_t count)
     }
     return destination;
 }
+
+// Interfaces declare their methods pure; a call through an abstract vtable cannot happen in
+// a complete object, but the compiler still names the routine for it.
+extern "C" void __cxa_pure_virtual() {}

@@ -118,9 +118,14 @@ typedef const RECT* LPCRECT;
 #define ERROR_PROC_NOT_FOUND 127
 #define ERROR_DISCARDED 157
 #define ERROR_NOT_LOCKED 158
+#define ERROR_BAD_EXE_FORMAT 193
 #define ERROR_NOACCESS 998
 #define ERROR_DLL_INIT_FAILED 1114
 #define ERROR_INVALID_WINDOW_HANDLE 1400
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815
 
 DWORD WINAPI GetLastError();
 void WINAPI SetLastError(DWORD error);
@@ -223,4 +228,5 @@ void* WinsimDwordToPointer(DWORD token);
 #include <winsim/win32_resources.h>
 #include <winsim/win32_user.h>
 #include <winsim/win32_gdi.h>
+#include <winsim/win32_shell.h>
 // clang-format on
