@@ -81,7 +81,7 @@ HFONT MakeAddedFont()
     return modelFont;
 }
 
-struct CloneSpec {
+struct ClonePlan {
     int32_t modelId;
     const char* text;
     int x;
@@ -91,17 +91,17 @@ struct CloneSpec {
     int32_t id;
 };
 
-HWND CreateClone(const CloneSpec& spec)
+HWND CreateClone(const ClonePlan& plan)
 {
-    HWND model = Control(spec.modelId);
+    HWND model = Control(plan.modelId);
     char className[kClassNameSize];
     className[0] = '\0';
     GetClassNameA(model, className, kClassNameSize);
     HWND clone =
-        CreateWindowExA(static_cast<DWORD>(GetWindowLongA(model, GWL_EXSTYLE)), className, spec.text,
-                        static_cast<DWORD>(GetWindowLongA(model, GWL_STYLE)), spec.x, spec.y, spec.width,
-                        spec.height, reinterpret_cast<HWND>(GetWindowLongPtrA(model, GWLP_HWNDPARENT)),
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+        CreateWindowExA(static_cast<DWORD>(GetWindowLongA(model, GWL_EXSTYLE)), className, plan.text,
+                        static_cast<DWORD>(GetWindowLongA(model, GWL_STYLE)), plan.x, plan.y, plan.width,
+                        plan.height, reinterpret_cast<HWND>(GetWindowLongPtrA(model, GWLP_HWNDPARENT)),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(plan.id)),
                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(model, GWLP_HINSTANCE)), nullptr);
     SendMessageA(clone, WM_SETFONT, reinterpret_cast<WPARAM>(gAddedFont), FALSE);
     return clone;

@@ -14,7 +14,7 @@ constexpr unsigned kFieldLimit = 4096;
 
 enum class Type { Unknown, Char, WideChar, String, WideString, Signed, Unsigned, Hex };
 
-struct Spec {
+struct Conversion {
     bool leftAlign = false;
     bool hexPrefix = false;
     bool zeroPad = false;
@@ -64,54 +64,54 @@ unsigned ReadNumber(const char*& p)
     return value;
 }
 
-void ReadSizePrefix(const char*& p, Spec& spec)
+void ReadSizePrefix(const char*& p, Conversion& conversion)
 {
     if (*p == 'l') {
-        spec.isLong = true;
+        conversion.isLong = true;
         ++p;
     } else if (*p == 'h') {
-        spec.isShort = true;
+        conversion.isShort = true;
         ++p;
     } else if (*p == 'w') {
-        spec.isWide = true;
+        conversion.isWide = true;
         ++p;
     } else if (*p == 'I') {
         if (p[1] == '6' && p[2] == '4') {
-            spec.is64 = true;
+            conversion.is64 = true;
             p += 3;
         } else if (p[1] == '3' && p[2] == '2') {
             p += 3;
         } else {
-            spec.pointerSized = true;
+            conversion.pointerSized = true;
             ++p;
         }
     }
 }
 
-Type TypeOf(char c, Spec& spec)
+Type TypeOf(char c, Conversion& conversion)
 {
     switch (c) {
         case 'c':
-            return spec.isLong ? Type::WideChar : Type::Char;
+            return conversion.isLong ? Type::WideChar : Type::Char;
         case 'C':
-            return spec.isShort ? Type::Char : Type::WideChar;
+            return conversion.isShort ? Type::Char : Type::WideChar;
         case 'd':
         case 'i':
             return Type::Signed;
         case 's':
-            return (spec.isLong || spec.isWide) ? Type::WideString : Type::String;
+            return (conversion.isLong || conversion.isWide) ? Type::WideString : Type::String;
         case 'S':
-            return (spec.isShort || spec.isWide) ? Type::String : Type::WideString;
+            return (conversion.isShort || conversion.isWide) ? Type::String : Type::WideString;
         case 'u':
             return Type::Unsigned;
         case 'p':
-            spec.width = 2 * sizeof(void*);
-            spec.zeroPad = true;
-            spec.pointerSized = true;
-            spec.upperHex = true;
+            conversion.width = 2 * sizeof(void*);
+            conversion.zeroPad = true;
+            conversion.pointerSized = true;
+            conversion.upperHex = true;
             return Type::Hex;
         case 'X':
-            spec.upperHex = true;
+            conversion.upperHex = true;
             return Type::Hex;
         case 'x':
             return Type::Hex;
@@ -122,33 +122,33 @@ Type TypeOf(char c, Spec& spec)
 
 // Reads "[-][#][0][width][.precision][size]type" after the '%'. Returns how many characters
 // it took: an unknown type character is not taken, so that it is printed as it stands.
-std::size_t ParseSpec(const char* format, Spec& spec)
+std::size_t ParseSpec(const char* format, Conversion& conversion)
 {
     const char* p = format;
     if (*p == '-') {
-        spec.leftAlign = true;
+        conversion.leftAlign = true;
         ++p;
     }
     if (*p == '#') {
-        spec.hexPrefix = true;
+        conversion.hexPrefix = true;
         ++p;
     }
     if (*p == '0') {
-        spec.zeroPad = true;
+        conversion.zeroPad = true;
         ++p;
     }
-    spec.width = ReadNumber(p);
+    conversion.width = ReadNumber(p);
     if (*p == '.') {
         ++p;
-        spec.precision = ReadNumber(p);
+        conversion.precision = ReadNumber(p);
     }
-    ReadSizePrefix(p, spec);
-    spec.type = TypeOf(*p, spec);
-    if (spec.type != Type::Unknown) {
+    ReadSizePrefix(p, conversion);
+    conversion.type = TypeOf(*p, conversion);
+    if (conversion.type != Type::Unknown) {
         ++p;
     }
-    if (spec.leftAlign) {
-        spec.zeroPad = false;
+    if (conversion.leftAlign) {
+        conversion.zeroPad = false;
     }
     return static_cast<std::size_t>(p - format);
 }
@@ -169,49 +169,49 @@ unsigned StringLength(const CharT* text, unsigned precision)
     return length;
 }
 
-void PadBefore(Output& out, const Spec& spec, unsigned contentWidth)
+void PadBefore(Output& out, const Conversion& conversion, unsigned contentWidth)
 {
-    if (!spec.leftAlign && spec.width > contentWidth) {
-        out.Repeat(' ', spec.width - contentWidth);
+    if (!conversion.leftAlign && conversion.width > contentWidth) {
+        out.Repeat(' ', conversion.width - contentWidth);
     }
 }
 
-void PadAfter(Output& out, const Spec& spec, unsigned contentWidth)
+void PadAfter(Output& out, const Conversion& conversion, unsigned contentWidth)
 {
-    if (spec.leftAlign && spec.width > contentWidth) {
-        out.Repeat(' ', spec.width - contentWidth);
+    if (conversion.leftAlign && conversion.width > contentWidth) {
+        out.Repeat(' ', conversion.width - contentWidth);
     }
 }
 
-void EmitString(Output& out, const Spec& spec, const char* text)
+void EmitString(Output& out, const Conversion& conversion, const char* text)
 {
     static const char kNull[] = "(null)";
     text = text != nullptr ? text : kNull;
-    const unsigned length = StringLength(text, spec.precision);
-    PadBefore(out, spec, length);
+    const unsigned length = StringLength(text, conversion.precision);
+    PadBefore(out, conversion, length);
     for (unsigned i = 0; i < length; ++i) {
         out.Put(text[i]);
     }
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void EmitWideString(Output& out, const Spec& spec, const WCHAR* text)
+void EmitWideString(Output& out, const Conversion& conversion, const WCHAR* text)
 {
     static const WCHAR kNull[] = {'(', 'n', 'u', 'l', 'l', ')', 0};
     text = text != nullptr ? text : kNull;
-    const unsigned length = StringLength(text, spec.precision);
-    PadBefore(out, spec, length);
+    const unsigned length = StringLength(text, conversion.precision);
+    PadBefore(out, conversion, length);
     for (unsigned i = 0; i < length; ++i) {
         out.Put(WideToAnsi(text[i]));
     }
-    PadAfter(out, spec, length);
+    PadAfter(out, conversion, length);
 }
 
-void EmitChar(Output& out, const Spec& spec, char c)
+void EmitChar(Output& out, const Conversion& conversion, char c)
 {
-    PadBefore(out, spec, 1);
+    PadBefore(out, conversion, 1);
     out.Put(c);
-    PadAfter(out, spec, 1);
+    PadAfter(out, conversion, 1);
 }
 
 // The digits of the magnitude, most significant first, and the length including any sign.
@@ -221,21 +221,21 @@ struct Digits {
     bool negative = false;
 };
 
-Digits ToDigits(const Spec& spec, long long value)
+Digits ToDigits(const Conversion& conversion, long long value)
 {
     Digits digits;
     unsigned long long magnitude = static_cast<unsigned long long>(value);
-    if (spec.type == Type::Signed && value < 0) {
+    if (conversion.type == Type::Signed && value < 0) {
         digits.negative = true;
         magnitude = 0ULL - magnitude;
     }
-    if (spec.pointerSized) {
+    if (conversion.pointerSized) {
         magnitude = static_cast<std::uintptr_t>(magnitude);
-    } else if (!spec.is64) {
+    } else if (!conversion.is64) {
         magnitude = static_cast<std::uint32_t>(magnitude);
     }
-    const char* symbols = spec.upperHex ? "0123456789ABCDEF" : "0123456789abcdef";
-    const unsigned base = spec.type == Type::Hex ? 16 : 10;
+    const char* symbols = conversion.upperHex ? "0123456789ABCDEF" : "0123456789abcdef";
+    const unsigned base = conversion.type == Type::Hex ? 16 : 10;
     char reversed[24];
     unsigned n = 0;
     do {
@@ -250,18 +250,18 @@ Digits ToDigits(const Spec& spec, long long value)
 
 // The precision counts the sign among the digits ("%.5d" of -42 is "-0042"), zero padding
 // fills the width, and the "0x" of '#' comes on top of both.
-void EmitNumber(Output& out, const Spec& spec, long long value)
+void EmitNumber(Output& out, const Conversion& conversion, long long value)
 {
-    const Digits digits = ToDigits(spec, value);
+    const Digits digits = ToDigits(conversion, value);
     const unsigned length = digits.count + (digits.negative ? 1 : 0);
-    unsigned field = spec.precision < length ? length : spec.precision;
-    if (spec.zeroPad && spec.width > field) {
-        field = spec.width;
+    unsigned field = conversion.precision < length ? length : conversion.precision;
+    if (conversion.zeroPad && conversion.width > field) {
+        field = conversion.width;
     }
-    PadBefore(out, spec, field);
-    if (spec.type == Type::Hex && spec.hexPrefix) {
+    PadBefore(out, conversion, field);
+    if (conversion.type == Type::Hex && conversion.hexPrefix) {
         out.Put('0');
-        out.Put(spec.upperHex ? 'X' : 'x');
+        out.Put(conversion.upperHex ? 'X' : 'x');
     }
     if (digits.negative) {
         out.Put('-');
@@ -270,15 +270,15 @@ void EmitNumber(Output& out, const Spec& spec, long long value)
     for (unsigned i = 0; i < digits.count; ++i) {
         out.Put(digits.text[i]);
     }
-    PadAfter(out, spec, field);
+    PadAfter(out, conversion, field);
 }
 
-long long ReadInteger(const Spec& spec, va_list& args)
+long long ReadInteger(const Conversion& conversion, va_list& args)
 {
-    if (spec.pointerSized) {
+    if (conversion.pointerSized) {
         return va_arg(args, INT_PTR);
     }
-    if (spec.is64) {
+    if (conversion.is64) {
         return va_arg(args, long long);
     }
     return va_arg(args, int);
@@ -305,29 +305,29 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
             out.Put(*p++);
             continue;
         }
-        Spec spec;
-        p += ParseSpec(p, spec);
-        switch (spec.type) {
+        Conversion conversion;
+        p += ParseSpec(p, conversion);
+        switch (conversion.type) {
             case Type::Char:
-                EmitChar(out, spec, static_cast<char>(va_arg(local, int)));
+                EmitChar(out, conversion, static_cast<char>(va_arg(local, int)));
                 break;
             case Type::WideChar:
-                EmitChar(out, spec, WideToAnsi(static_cast<WCHAR>(va_arg(local, int))));
+                EmitChar(out, conversion, WideToAnsi(static_cast<WCHAR>(va_arg(local, int))));
                 break;
             case Type::String:
-                EmitString(out, spec, va_arg(local, const char*));
+                EmitString(out, conversion, va_arg(local, const char*));
                 break;
             case Type::WideString:
-                EmitWideString(out, spec, va_arg(local, const WCHAR*));
+                EmitWideString(out, conversion, va_arg(local, const WCHAR*));
                 break;
             case Type::Signed:
             case Type::Unsigned:
             case Type::Hex:
-                EmitNumber(out, spec, ReadInteger(spec, local));
+                EmitNumber(out, conversion, ReadInteger(conversion, local));
                 break;
             case Type::Unknown:
                 // The width is still honoured, then the character is printed as it stands.
-                PadBefore(out, spec, spec.precision);
+                PadBefore(out, conversion, conversion.precision);
                 break;
         }
     }
