@@ -5,6 +5,7 @@
 
 #include "device_contexts.h"
 #include "faults.h"
+#include "gdi_objects.h"
 #include "screen.h"
 
 namespace {
@@ -62,6 +63,7 @@ int WINAPI ReleaseDC(HWND /*window*/, HDC dc)
     if (context == nullptr || context->kind != DcKind::Screen) {
         return 0;
     }
+    winsim::detail::DropDcSelections(dc);
     winsim::detail::DestroyDeviceContext(dc);
     return 1;
 }
