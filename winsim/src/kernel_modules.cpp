@@ -4,17 +4,23 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "faults.h"
+#include "pe_image.h"
 #include "text.h"
 
 namespace {
 
 using winsim::detail::EqualsIgnoreCase;
 using winsim::detail::FileNamePart;
+using winsim::detail::PeImage;
 using winsim::detail::WindowsSeparators;
 
 struct Module {
@@ -25,6 +31,8 @@ struct Module {
     int loadCount = 0;
     bool detaching = false;  // inside DLL_PROCESS_DETACH: still mapped, no longer counted
     unsigned long loadSequence = 0;
+    bool fromDisk = false;                        // read from a PE file rather than registered
+    std::unique_ptr<const PeImage> image;         // while a module from disk is mapped
 };
 
 struct Registry {
@@ -122,11 +130,74 @@ Module* FindByName(std::string_view searchName, bool mappedOnly)
     return candidate;
 }
 
-// Images that are not registered in memory would be read from disk here, through the mapped
-// directories; no PE image is read yet.
-HMODULE LoadImageFromDisk(const std::string& /*searchName*/)
+// Where a name that is not registered is read from: a full path as it is, anything else
+// beside the process image.
+std::string DiskPath(const std::string& searchName)
 {
-    return nullptr;
+    const bool full = (searchName.size() >= 2 && searchName[1] == ':') || searchName.starts_with("\\\\");
+    if (full) {
+        return searchName;
+    }
+    const std::string& image = State().imagePath;
+    return image.substr(0, image.find_last_of('\\') + 1) + searchName;
+}
+
+constexpr std::uintmax_t kLargestImageFile = 64u << 20;
+
+enum class FileRead { Ok, Missing, TooLarge };
+
+FileRead ReadHostFile(const std::string& hostPath, std::vector<std::byte>& bytes)
+{
+    std::error_code error;
+    if (hostPath.empty() || !std::filesystem::is_regular_file(hostPath, error)) {
+        return FileRead::Missing;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(hostPath, error);
+    if (error) {
+        return FileRead::Missing;
+    }
+    if (size > kLargestImageFile) {
+        return FileRead::TooLarge;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    std::ifstream file(hostPath, std::ios::binary);
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return file && file.gcount() == static_cast<std::streamsize>(bytes.size()) ? FileRead::Ok : FileRead::Missing;
+}
+
+// Reads a module that is not registered in memory from its PE file, through the mapped
+// directories. Resource-only libraries are what this serves: every image is mapped as data,
+// so its imports are not bound and its entry point never runs, even when it has one.
+HMODULE LoadImageFromDisk(const std::string& searchName)
+{
+    const std::string path = DiskPath(searchName);
+    std::vector<std::byte> bytes;
+    const FileRead read = ReadHostFile(winsim::HostPath(path), bytes);
+    if (read == FileRead::Missing) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    std::unique_ptr<const PeImage> image = read == FileRead::Ok ? PeImage::Parse(std::move(bytes)) : nullptr;
+    if (image == nullptr) {
+        SetLastError(ERROR_BAD_EXE_FORMAT);
+        return nullptr;
+    }
+    auto& modules = State().modules;
+    auto earlier = std::find_if(modules.begin(), modules.end(), [&](const Module& m) {
+        return m.fromDisk && !IsMapped(m) && EqualsIgnoreCase(m.path, path);
+    });
+    if (earlier == modules.end()) {
+        Module module;
+        module.path = path;
+        module.fromDisk = true;
+        module.handle = HandleForIndex(modules.size());
+        modules.push_back(std::move(module));
+        earlier = modules.end() - 1;
+    }
+    earlier->image = std::move(image);
+    earlier->loadCount = 1;
+    earlier->loadSequence = State().nextLoadSequence++;
+    return earlier->handle;
 }
 
 BOOL CallEntry(HMODULE handle, DWORD reason, LPVOID reserved)
@@ -144,7 +215,9 @@ void Detach(HMODULE handle, LPVOID reserved)
     module->loadCount = 0;
     module->detaching = true;
     CallEntry(handle, DLL_PROCESS_DETACH, reserved);
-    FindRegistered(handle)->detaching = false;
+    module = FindRegistered(handle);
+    module->detaching = false;
+    module->image.reset();
 }
 
 HMODULE Attach(Module& module)
@@ -221,12 +294,8 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
         return ImageHandle();
     }
     Module* module = FindByName(searchName, false);
-    if (module == nullptr) {
-        if (HMODULE fromDisk = LoadImageFromDisk(searchName)) {
-            return fromDisk;
-        }
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
+    if (module == nullptr || (module->fromDisk && !IsMapped(*module))) {
+        return LoadImageFromDisk(searchName);
     }
     if (IsMapped(*module)) {
         ++module->loadCount;
@@ -281,6 +350,16 @@ BOOL WINAPI FreeLibrary(HMODULE module)
 }
 
 namespace winsim {
+
+namespace detail {
+
+const PeImage* MappedImage(HMODULE module)
+{
+    const Module* found = FindMapped(module);
+    return found != nullptr ? found->image.get() : nullptr;
+}
+
+}  // namespace detail
 
 HMODULE RegisterModule(std::string_view path, std::vector<Export> exports, ModuleEntry entry)
 {

@@ -65,11 +65,14 @@ enum class Fault {
     GlobalLock,
     ScreenDc,
     LoadLibrary,
+    LoadResource,
     CreateFont,
 };
 // The next `times` calls of the operation fail; a negative count fails every call until cleared.
 // GlobalAlloc and GlobalLock then answer null with ERROR_NOT_ENOUGH_MEMORY, GetDC(NULL) null,
 // LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
+// LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
+// that read templates and pictures),
 // CreateFontIndirectA null.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
