@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,8 +30,8 @@ struct Module {
     int loadCount = 0;
     bool detaching = false;  // inside DLL_PROCESS_DETACH: still mapped, no longer counted
     unsigned long loadSequence = 0;
-    bool fromDisk = false;                        // read from a PE file rather than registered
-    std::unique_ptr<const PeImage> image;         // while a module from disk is mapped
+    bool fromDisk = false;                 // read from a PE file rather than registered
+    std::unique_ptr<const PeImage> image;  // while a module from disk is mapped
 };
 
 struct Registry {
@@ -162,7 +161,8 @@ FileRead ReadHostFile(const std::string& hostPath, std::vector<std::byte>& bytes
     bytes.resize(static_cast<std::size_t>(size));
     std::ifstream file(hostPath, std::ios::binary);
     file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file && file.gcount() == static_cast<std::streamsize>(bytes.size()) ? FileRead::Ok : FileRead::Missing;
+    return file && file.gcount() == static_cast<std::streamsize>(bytes.size()) ? FileRead::Ok
+                                                                               : FileRead::Missing;
 }
 
 // Reads a module that is not registered in memory from its PE file, through the mapped

@@ -233,9 +233,10 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource)
     return data ? data->size : 0;
 }
 
-// As Wine and Windows NT: a size of 0 answers -1 and writes nothing (so does a negative
-// size, which Windows would take for a very large one); otherwise at most size - 1
-// characters and a terminator, and the count copied. A string missing, or a block too short
+// A size of 0 answers -1 and writes nothing, as Wine and later Windows do (Windows 9x
+// answers 0); so does a negative size, which Windows would take for a very large one, and a
+// null buffer answers 0 where Windows would write through it. Otherwise at most size - 1
+// characters and a terminator, and the count copied; a string missing, or a block too short
 // for its counts, gives an empty string and 0.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferSize)
 {
