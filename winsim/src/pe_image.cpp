@@ -101,12 +101,18 @@ bool PeImage::ParseHeaders()
         return false;
     }
     entryPoint_ = *entryPoint;
+    return ReadSections(optional + *optionalSize, *sectionCount) &&
+           LocateResources(optional, *optionalSize, *directoryCount);
+}
 
-    const std::uint64_t sectionTable = optional + *optionalSize;
-    if (!file.Contains(sectionTable, *sectionCount * kSectionHeaderSize)) {
+// Every section's data must lie in the file.
+bool PeImage::ReadSections(std::uint64_t sectionTable, std::uint16_t sectionCount)
+{
+    const ByteReader file(file_);
+    if (!file.Contains(sectionTable, sectionCount * kSectionHeaderSize)) {
         return false;
     }
-    for (std::uint16_t i = 0; i < *sectionCount; ++i) {
+    for (std::uint16_t i = 0; i < sectionCount; ++i) {
         const std::uint64_t header = sectionTable + i * kSectionHeaderSize;
         const std::uint32_t virtualSize = *file.U32(header + 8);
         const std::uint32_t virtualAddress = *file.U32(header + 12);
@@ -118,15 +124,21 @@ bool PeImage::ParseHeaders()
         const std::uint32_t loaded = virtualSize == 0 ? rawSize : std::min(virtualSize, rawSize);
         sections_.push_back({virtualAddress, loaded, rawOffset});
     }
+    return true;
+}
 
+// The resource tree, when there is one, must start inside a section.
+bool PeImage::LocateResources(std::uint64_t optional, std::uint16_t optionalSize,
+                              std::uint32_t directoryCount)
+{
     // The directories that fit in the optional header count, whatever the header claims.
-    const std::uint64_t fitting = (*optionalSize - kOptionalFixedSize) / 8;
-    const std::uint64_t directories = std::min<std::uint64_t>({*directoryCount, fitting, kMaxDirectories});
+    const std::uint64_t fitting = (optionalSize - kOptionalFixedSize) / 8;
+    const std::uint64_t directories = std::min<std::uint64_t>({directoryCount, fitting, kMaxDirectories});
     if (directories <= kResourceDirectory) {
         return true;
     }
     const std::uint64_t resourceField = optional + kOptionalFixedSize + kResourceDirectory * 8ull;
-    const std::uint32_t resourceRva = *file.U32(resourceField);
+    const std::uint32_t resourceRva = *ByteReader(file_).U32(resourceField);
     if (resourceRva == 0) {
         return true;
     }

@@ -72,6 +72,8 @@ private:
 
     PeImage() = default;
     bool ParseHeaders();
+    bool ReadSections(std::uint64_t sectionTable, std::uint16_t sectionCount);
+    bool LocateResources(std::uint64_t optional, std::uint16_t optionalSize, std::uint32_t directoryCount);
     std::optional<std::uint64_t> FileOffsetOf(std::uint32_t rva, std::uint32_t length) const;
     ByteReader ResourceTree() const;
     std::optional<std::vector<DirectoryEntry>> ReadDirectory(std::uint32_t directory) const;
