@@ -7,6 +7,7 @@ namespace winsim::detail {
 
 enum class DcKind {
     Screen,  // GetDC(NULL): the whole desktop
+    Paint,   // BeginPaint: a window's client area, until EndPaint
 };
 
 struct DeviceContext {

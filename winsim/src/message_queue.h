@@ -3,6 +3,7 @@
 
 #include <winsim/control.h>
 
+#include <functional>
 #include <optional>
 
 namespace winsim::detail {
@@ -10,6 +11,16 @@ namespace winsim::detail {
 void PostToQueue(const PostedMessage& message);
 // The oldest posted message, removed from the queue; none when the queue is empty.
 std::optional<PostedMessage> TakePostedMessage();
+// The oldest posted message that `accept` takes; removed from the queue when `remove`.
+std::optional<PostedMessage> FindPostedMessage(const std::function<bool(const PostedMessage&)>& accept,
+                                               bool remove);
+// A window that is destroyed takes its posted messages with it.
+void RemovePostedMessages(HWND window);
 std::size_t PostedMessageCount();
+
+// The window manager's side: whether a handle names a window now, and the delivery of a
+// broadcast to every top-level window.
+bool IsWindowHandle(HWND window);
+void DeliverBroadcast(const PostedMessage& message);
 
 }  // namespace winsim::detail

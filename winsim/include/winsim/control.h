@@ -2,6 +2,7 @@
 // to observe what the component did. The component itself never includes this header.
 #pragma once
 
+#include <winsim/control_user.h>
 #include <winsim/win32.h>
 
 #include <string>
