@@ -267,3 +267,38 @@ TEST(UserDialogs, NestedLoopsDispatchTimersInTheInnermostLoop)
     EXPECT_EQ(boxes[0].result, IDCANCEL);
     EXPECT_TRUE(IsWindowEnabled(owner));
 }
+
+namespace {
+
+INT_PTR CALLBACK ConfirmLikeDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        Dialog().dialog = dialog;
+        SetFocus(GetDlgItem(dialog, kNo));
+        return FALSE;
+    }
+    if (message == WM_COMMAND) {
+        EndDialog(dialog, LOWORD(wParam) == IDOK || LOWORD(wParam) == kYes ? kYes : kNo);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+TEST(UserDialogs, TheResourceLibrarysDialogRunsFromItsTemplate)
+{
+    const std::string path = KV_RLB_PATH;
+    winsim::MapDirectory("C:\\KV", path.substr(0, path.find_last_of('/')));
+    const HMODULE library = LoadLibraryA("C:\\KV\\KVSettng.RLB");
+    ASSERT_NE(library, nullptr);
+    const HWND owner = TopLevel("Display Properties");
+    winsim::ScriptCall("focus starts on No", [] { EXPECT_EQ(GetDlgCtrlID(GetFocus()), kNo); });
+    winsim::ScriptPressKey(VK_ESCAPE);
+    EXPECT_EQ(DialogBoxParamA(library, MAKEINTRESOURCEA(103), owner, ConfirmLikeDialog, 0), kNo);
+    winsim::ScriptClickControl(kYes);
+    EXPECT_EQ(DialogBoxParamA(library, MAKEINTRESOURCEA(103), owner, ConfirmLikeDialog, 0), kYes);
+    EXPECT_EQ(DialogBoxParamA(library, MAKEINTRESOURCEA(104), owner, ConfirmLikeDialog, 0), -1);
+    EXPECT_EQ(winsim::LiveWindows(), 1);
+    FreeLibrary(library);
+}
