@@ -27,20 +27,6 @@ protected:
     }
 };
 
-TEST_F(TrackbarTest, StartsAtZeroOfAHundred)
-{
-    HWND trackbar = Trackbar();
-    ASSERT_NE(trackbar, nullptr);
-    EXPECT_EQ(Send(trackbar, TBM_GETRANGEMIN), 0);
-    EXPECT_EQ(Send(trackbar, TBM_GETRANGEMAX), 100);
-    EXPECT_EQ(Send(trackbar, TBM_GETPOS), 0);
-    EXPECT_EQ(Send(trackbar, TBM_GETLINESIZE), 1);
-    EXPECT_EQ(Send(trackbar, TBM_GETPAGESIZE), 20);
-    char name[64] = {};
-    GetClassNameA(trackbar, name, sizeof(name));
-    EXPECT_STREQ(name, TRACKBAR_CLASSA);
-}
-
 TEST_F(TrackbarTest, SetPosClampsIntoTheRangeAndNotifiesNothing)
 {
     HWND trackbar = Trackbar();
