@@ -1,0 +1,60 @@
+// The control panel's own view of the display driver: the mode table read through
+// KVAPI32.DLL's KVAPIProc, the lists the Settings page builds from it, and the change of
+// display mode that the page's apply makes.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace deskhost {
+
+struct ModeEntry {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint8_t depth = 0;
+    std::uint8_t rate = 0;
+};
+
+struct DesktopSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    friend bool operator==(const DesktopSize&, const DesktopSize&) = default;
+};
+
+// The driver's library, loaded for as long as the panel shows the page.
+class DisplayDriver {
+public:
+    DisplayDriver() = default;
+    DisplayDriver(const DisplayDriver&) = delete;
+    DisplayDriver& operator=(const DisplayDriver&) = delete;
+    ~DisplayDriver();
+
+    bool Open(const std::string& libraryPath);
+    void Close();
+    bool IsOpen() const { return proc_ != nullptr; }
+    // The mode table; empty when the driver is absent or refuses.
+    std::vector<ModeEntry> ReadModeTable() const;
+
+private:
+    using KvapiProc = DWORD(WINAPI*)(DWORD, DWORD, LPVOID, DWORD, DWORD);
+    HMODULE library_ = nullptr;
+    KvapiProc proc_ = nullptr;
+};
+
+// The distinct desktop sizes in ascending order (at most 31), as the Settings page's desktop
+// slider offers them.
+std::vector<DesktopSize> DesktopSizesOf(const std::vector<ModeEntry>& modes);
+// The distinct depths of one desktop size in ascending order (at most 7).
+std::vector<std::uint32_t> DepthsOf(const std::vector<ModeEntry>& modes, std::uint32_t width,
+                                    std::uint32_t height);
+// The screen's mode now: desktop size, depth and refresh rate.
+ModeEntry CurrentScreenMode();
+
+// Puts a display mode into force through the driver and tells every top-level window, as
+// the system does after a mode change. False when the driver has no such mode.
+bool ChangeDisplayMode(const ModeEntry& mode);
+
+}  // namespace deskhost

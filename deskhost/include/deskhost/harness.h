@@ -1,0 +1,160 @@
+// What a scenario does with the Display control panel and what it observes, independent of
+// where the panel runs: on winsim in this process, or as the real program under Wine.
+#pragma once
+
+#include "deskhost/settings_page.h"
+
+#include <kvapi/adapter.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace deskhost {
+
+enum class PlatformVersion {
+    Windows95,
+    Windows98,
+    WindowsNT,
+};
+
+struct PanelOptions {
+    PageLayout layout = PageLayout::Cloned;
+    kvapi::AdapterConfig adapter = kvapi::DefaultConfig();
+    PlatformVersion platform = PlatformVersion::Windows98;
+    bool driverMissing = false;           // no KVAPI32.DLL beside the extension
+    bool resourceLibraryMissing = false;  // no KVSettng.RLB beside the extension
+    std::string resourceLibrary;          // a host file to install as KVSettng.RLB instead of the built one
+    bool pageRefusesApply = false;
+};
+
+enum class PanelControl {
+    ScreenSlider,
+    ScreenLabel,
+    DesktopSlider,
+    DesktopLabel,
+    DepthCombo,
+    Preview,
+    HelpArea,
+    RangeCommand,  // the "More" label of the desktop slider
+    Apply,
+    Ok,
+    Cancel,
+};
+
+struct PanelPoint {
+    int x = 0;
+    int y = 0;
+};
+
+struct PanelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+struct SliderState {
+    int position = 0;
+    int minimum = 0;
+    int maximum = 0;
+};
+
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+    unsigned type = 0;
+    int answer = 0;
+};
+
+struct HelpCall {
+    std::string path;
+    unsigned command = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> helpIds;
+};
+
+struct LiveObjects {
+    int windows = 0;
+    int hooks = 0;
+    int timers = 0;
+    int fonts = 0;
+    int bitmaps = 0;
+    int brushes = 0;
+    int screenDcs = 0;
+};
+
+enum class CloseBy {
+    Ok,
+    Cancel,
+};
+
+struct ClosedPanel {
+    bool extensionWasLoaded = false;
+    int pagesAdded = 0;     // calls of the shell's add-page callback
+    long canUnload = -1;    // DllCanUnloadNow's answer (S_OK is 0)
+    bool unloaded = false;  // FreeLibrary of the extension succeeded
+};
+
+class PanelHarness {
+public:
+    virtual ~PanelHarness() = default;
+
+    // Loads the extension as the shell does and opens the sheet; false when the panel itself
+    // could not open. The extension may have refused to load: see ExtensionLoaded.
+    virtual bool Open(const PanelOptions& options) = 0;
+    virtual bool ExtensionLoaded() const = 0;
+    // Closes the sheet with OK or Cancel, releases the extension and unloads it.
+    virtual ClosedPanel Close(CloseBy how) = 0;
+
+    // ---- the controls ----
+    virtual bool Exists(PanelControl control) const = 0;
+    virtual bool IsVisible(PanelControl control) const = 0;
+    virtual bool IsEnabled(PanelControl control) const = 0;
+    virtual SliderState Slider(PanelControl control) const = 0;
+    virtual std::string Text(PanelControl control) const = 0;
+    virtual PanelRect ScreenRect(PanelControl control) const = 0;
+    virtual int DepthItem() const = 0;
+    virtual std::vector<std::string> DepthItems() const = 0;
+
+    // ---- what the user does ----
+    // Immediate actions; each runs the queued answers it leads to and lets the panel settle.
+    // False when the control cannot take the action (missing, hidden or disabled).
+    virtual bool DragSlider(PanelControl slider, int position) = 0;
+    virtual bool SelectDepth(int item) = 0;
+    virtual bool Click(PanelControl control) = 0;
+    virtual void PressF1Over(PanelControl control) = 0;
+    virtual void RightClickAt(PanelPoint screenPoint) = 0;
+    // The system tells the panel that the display's device mode changed.
+    virtual void ChangeDeviceMode() = 0;
+    // Queued answers and waits, used in order as message boxes and dialogs open.
+    virtual void AnswerNextMessageBox(int button) = 0;
+    virtual void AnswerConfirmDialog(bool keep) = 0;
+    virtual void LetTimePass(unsigned milliseconds) = 0;
+    // Runs what is queued and everything the panel still has to do.
+    virtual void Settle() = 0;
+    virtual void SetPageRefusesApply(bool refuse) = 0;
+
+    // ---- what the user and the driver saw ----
+    virtual std::vector<MessageBoxSeen> MessageBoxes() const = 0;
+    virtual std::vector<HelpCall> HelpCalls() const = 0;
+    // WM_DISPLAYCHANGE sent or posted to every top-level window, including the panel's own.
+    virtual int DisplayChangeBroadcasts() const = 0;
+    virtual int SheetChangedNotices() const = 0;  // PSM_CHANGED that reached the sheet
+    virtual PageActivity PageDid() const = 0;
+    virtual std::vector<std::string> DriverRequests() const = 0;  // one line a call
+    virtual void ClearDriverRequests() = 0;
+    virtual std::optional<std::string> PersistedValue(const std::string& section,
+                                                      const std::string& name) const = 0;
+    virtual kvapi::Size Viewport() const = 0;
+    virtual kvapi::Mode DisplayMode() const = 0;
+    virtual LiveObjects Live() const = 0;
+};
+
+// The panel on winsim, in this process. One panel per process: the extension's module-wide
+// state lasts as long as the process.
+std::unique_ptr<PanelHarness> MakeWinsimHarness();
+
+}  // namespace deskhost

@@ -1,0 +1,473 @@
+// The panel on winsim: the stand-in driver and the extension registered as modules beside
+// each other, the files read from a private host directory, the user's input through
+// winsim's control surface.
+#include "deskhost/harness.h"
+
+#include "deskhost/component_module.h"
+#include "deskhost/deskhost_ids.h"
+#include "deskhost/property_sheet.h"
+#include "deskhost/shell_loader.h"
+
+#include <kvapi/winsim_glue.h>
+#include <winsim/control.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <sstream>
+
+namespace deskhost {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM";
+constexpr char kExtensionPath[] = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+constexpr char kDriverPath[] = "C:\\WINDOWS\\SYSTEM\\KVAPI32.DLL";
+constexpr char kPanelResourcesPath[] = "C:\\WINDOWS\\SYSTEM\\DESKHOST.RES";
+// Where the driver lives when it is missing beside the extension: the display still follows it.
+constexpr char kElsewhereDirectory[] = "C:\\KVDRIVER";
+
+constexpr int kScreenSliderId = 100;
+constexpr int kScreenLabelId = 101;
+constexpr int kClonedHelpAreaId = 202;
+
+winsim::Version VersionOf(PlatformVersion platform)
+{
+    winsim::Version version;
+    switch (platform) {
+        case PlatformVersion::Windows95:
+            version.minor = 0;
+            version.build = 950;
+            break;
+        case PlatformVersion::Windows98:
+            break;
+        case PlatformVersion::WindowsNT:
+            version.platformId = VER_PLATFORM_WIN32_NT;
+            version.minor = 0;
+            version.build = 1381;
+            version.csdVersion = "Service Pack 6";
+            break;
+    }
+    return version;
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// Group boxes and statics that do not notify let the mouse through to what lies beneath.
+bool IsTransparentToMouse(HWND window)
+{
+    const LONG style = GetWindowLongA(window, GWL_STYLE);
+    const std::string className = ClassOf(window);
+    if (SameText(className, "Static")) {
+        return (style & SS_NOTIFY) == 0;
+    }
+    return SameText(className, "Button") && (style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The window that a mouse click at a screen point goes to, below `parent`.
+HWND WindowAt(HWND parent, POINT point)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        if (!IsWindowVisible(child) || !IsWindowEnabled(child) || !PtInRect(&rect, point) ||
+            IsTransparentToMouse(child)) {
+            continue;
+        }
+        return WindowAt(child, point);
+    }
+    return parent;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class WinsimHarness final : public PanelHarness {
+public:
+    ~WinsimHarness() override
+    {
+        if (sheet_ != nullptr && IsWindow(sheet_)) {
+            DestroyWindow(sheet_);
+        }
+        std::error_code ignored;
+        if (!directory_.empty()) {
+            fs::remove_all(directory_, ignored);
+        }
+    }
+
+    bool Open(const PanelOptions& options) override
+    {
+        options_ = options;
+        if (!PrepareFiles()) {
+            return false;
+        }
+        winsim::SetVersion(VersionOf(options.platform));
+        kvapi::InstallInWinsim(options.driverMissing ? kElsewhereDirectory : kSystemDirectory,
+                               options.adapter);
+        RegisterDisplayExtensionModule(kExtensionPath);
+        resources_ = LoadLibraryA(kPanelResourcesPath);
+        if (resources_ == nullptr) {
+            return false;
+        }
+        extensionLoaded_ = LoadDisplayExtension(kExtensionPath, session_);
+        SetSettingsPageOptions(SettingsPageOptions{options.layout, kDriverPath, options.pageRefusesApply});
+        sheet_ = OpenDisplaySheet(resources_, options.layout);
+        Settle();
+        return sheet_ != nullptr;
+    }
+
+    bool ExtensionLoaded() const override { return extensionLoaded_; }
+
+    ClosedPanel Close(CloseBy how) override
+    {
+        if (sheet_ != nullptr && IsWindow(sheet_)) {
+            Click(how == CloseBy::Ok ? PanelControl::Ok : PanelControl::Cancel);
+            if (IsWindow(sheet_)) {
+                DestroyWindow(sheet_);
+            }
+        }
+        sheet_ = nullptr;
+        Settle();
+        ClosedPanel closed;
+        closed.extensionWasLoaded = extensionLoaded_;
+        closed.pagesAdded = session_.pagesAdded;
+        if (extensionLoaded_) {
+            const UnloadResult unloaded = UnloadDisplayExtension(session_);
+            closed.canUnload = unloaded.canUnload;
+            closed.unloaded = unloaded.freed;
+        }
+        if (resources_ != nullptr) {
+            FreeLibrary(resources_);
+            resources_ = nullptr;
+        }
+        return closed;
+    }
+
+    bool Exists(PanelControl control) const override { return Find(control) != nullptr; }
+
+    bool IsVisible(PanelControl control) const override
+    {
+        const HWND window = Find(control);
+        return window != nullptr && IsWindowVisible(window);
+    }
+
+    bool IsEnabled(PanelControl control) const override
+    {
+        const HWND window = Find(control);
+        return window != nullptr && IsWindowEnabled(window);
+    }
+
+    SliderState Slider(PanelControl control) const override
+    {
+        const HWND slider = Find(control);
+        if (slider == nullptr) {
+            return SliderState{-1, -1, -1};
+        }
+        return SliderState{static_cast<int>(SendMessageA(slider, TBM_GETPOS, 0, 0)),
+                           static_cast<int>(SendMessageA(slider, TBM_GETRANGEMIN, 0, 0)),
+                           static_cast<int>(SendMessageA(slider, TBM_GETRANGEMAX, 0, 0))};
+    }
+
+    std::string Text(PanelControl control) const override
+    {
+        const HWND window = Find(control);
+        char text[256] = {};
+        if (window != nullptr) {
+            GetWindowTextA(window, text, sizeof text);
+        }
+        return text;
+    }
+
+    PanelRect ScreenRect(PanelControl control) const override
+    {
+        RECT rect{};
+        if (const HWND window = Find(control)) {
+            GetWindowRect(window, &rect);
+        }
+        return PanelRect{rect.left, rect.top, rect.right, rect.bottom};
+    }
+
+    int DepthItem() const override
+    {
+        const HWND combo = Find(PanelControl::DepthCombo);
+        return combo != nullptr ? static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)) : -1;
+    }
+
+    std::vector<std::string> DepthItems() const override
+    {
+        std::vector<std::string> items;
+        const HWND combo = Find(PanelControl::DepthCombo);
+        const int count = combo != nullptr ? static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0)) : 0;
+        for (int i = 0; i < count; ++i) {
+            char text[256] = {};
+            if (SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) <
+                static_cast<LRESULT>(sizeof text)) {
+                SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            }
+            items.emplace_back(text);
+        }
+        return items;
+    }
+
+    bool DragSlider(PanelControl slider, int position) override
+    {
+        const HWND window = Find(slider);
+        if (window == nullptr || !IsWindowVisible(window) || !winsim::DragTrackbar(window, position)) {
+            return false;
+        }
+        Settle();
+        return true;
+    }
+
+    bool SelectDepth(int item) override
+    {
+        const HWND combo = Find(PanelControl::DepthCombo);
+        if (combo == nullptr || !IsWindowVisible(combo) || !winsim::SelectComboItem(combo, item)) {
+            return false;
+        }
+        Settle();
+        return true;
+    }
+
+    bool Click(PanelControl control) override
+    {
+        const HWND window = Find(control);
+        if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+            return false;
+        }
+        if (SameText(ClassOf(window), "Button")) {
+            SendMessageA(window, BM_CLICK, 0, 0);
+        } else {
+            SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
+                         reinterpret_cast<LPARAM>(window));
+        }
+        Settle();
+        return true;
+    }
+
+    void PressF1Over(PanelControl control) override
+    {
+        const PanelRect rect = ScreenRect(control);
+        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        HWND focus = Find(control);
+        if (focus == nullptr || !IsWindowEnabled(focus) ||
+            (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
+            focus = Find(PanelControl::DesktopSlider);
+        }
+        SetFocus(focus);
+        winsim::ScriptPressKey(VK_F1);
+        Settle();
+    }
+
+    void RightClickAt(PanelPoint screenPoint) override
+    {
+        if (sheet_ == nullptr) {
+            return;
+        }
+        SetCursorPos(screenPoint.x, screenPoint.y);
+        const POINT point{screenPoint.x, screenPoint.y};
+        const HWND target = WindowAt(sheet_, point);
+        POINT client = point;
+        ScreenToClient(target, &client);
+        const LPARAM where = MAKELPARAM(client.x, client.y);
+        winsim::SetButtonDown(VK_RBUTTON, true);
+        PostMessageA(target, WM_RBUTTONDOWN, 0, where);
+        winsim::PumpMessages();
+        winsim::SetButtonDown(VK_RBUTTON, false);
+        PostMessageA(target, WM_RBUTTONUP, 0, where);
+        Settle();
+    }
+
+    void ChangeDeviceMode() override
+    {
+        if (sheet_ == nullptr) {
+            return;
+        }
+        SendMessageA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        if (const HWND page = DisplaySheetPage()) {
+            SendMessageA(page, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        }
+        Settle();
+    }
+
+    void AnswerNextMessageBox(int button) override { winsim::ScriptAnswerMessageBox(button); }
+    void AnswerConfirmDialog(bool keep) override { winsim::ScriptClickControl(keep ? IDYES : IDNO); }
+    void LetTimePass(unsigned milliseconds) override { winsim::ScriptAdvanceClock(milliseconds); }
+
+    void Settle() override
+    {
+        winsim::RunUntil([] { return winsim::ScriptPending() == 0; });
+        winsim::PumpMessages();
+    }
+
+    void SetPageRefusesApply(bool refuse) override { deskhost::SetPageRefusesApply(refuse); }
+
+    std::vector<MessageBoxSeen> MessageBoxes() const override
+    {
+        std::vector<MessageBoxSeen> seen;
+        for (const auto& box : winsim::MessageBoxes()) {
+            seen.push_back(MessageBoxSeen{box.caption, box.text, box.type, box.result});
+        }
+        return seen;
+    }
+
+    std::vector<HelpCall> HelpCalls() const override
+    {
+        std::vector<HelpCall> calls;
+        for (const auto& call : winsim::WinHelpCalls()) {
+            HelpCall help{call.path, call.command, {}};
+            for (const auto& [id, context] : call.helpIds) {
+                help.helpIds.emplace_back(id, context);
+            }
+            calls.push_back(std::move(help));
+        }
+        return calls;
+    }
+
+    int DisplayChangeBroadcasts() const override
+    {
+        const auto& posted = winsim::Broadcasts();
+        const auto count = std::count_if(
+            posted.begin(), posted.end(),
+            [](const winsim::PostedMessage& message) { return message.message == WM_DISPLAYCHANGE; });
+        return static_cast<int>(count) + SettingsPageActivity().modeChanges;
+    }
+
+    int SheetChangedNotices() const override { return DisplaySheetActivity().changed; }
+    PageActivity PageDid() const override { return SettingsPageActivity(); }
+    std::vector<std::string> DriverRequests() const override
+    {
+        return Lines(kvapi::TheAdapter().FormatLog());
+    }
+    void ClearDriverRequests() override { kvapi::TheAdapter().ClearLog(); }
+
+    std::optional<std::string> PersistedValue(const std::string& section,
+                                              const std::string& name) const override
+    {
+        const auto& persisted = kvapi::TheAdapter().config().persisted;
+        const auto found = persisted.find({section, name});
+        if (found == persisted.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    kvapi::Size Viewport() const override { return kvapi::TheAdapter().config().viewport; }
+    kvapi::Mode DisplayMode() const override { return kvapi::TheAdapter().config().current; }
+
+    LiveObjects Live() const override
+    {
+        return LiveObjects{winsim::LiveWindows(),
+                           winsim::LiveHooks(),
+                           winsim::LiveTimers(),
+                           winsim::LiveGdiObjects(winsim::GdiKind::Font),
+                           winsim::LiveGdiObjects(winsim::GdiKind::Bitmap),
+                           winsim::LiveGdiObjects(winsim::GdiKind::Brush),
+                           winsim::LiveScreenDcs()};
+    }
+
+private:
+    bool PrepareFiles()
+    {
+        static int opened = 0;
+        directory_ = fs::temp_directory_path() /
+                     ("deskhost-" + std::to_string(getpid()) + "-" + std::to_string(++opened));
+        std::error_code error;
+        fs::create_directories(directory_, error);
+        if (error) {
+            return false;
+        }
+        const std::string library = options_.resourceLibrary.empty() ? KV_RLB_PATH : options_.resourceLibrary;
+        if (!options_.resourceLibraryMissing) {
+            fs::copy_file(library, directory_ / "KVSettng.RLB", error);
+            if (error) {
+                return false;
+            }
+        }
+        fs::copy_file(DESKHOST_RES_PATH, directory_ / "DESKHOST.RES", error);
+        if (error) {
+            return false;
+        }
+        winsim::MapDirectory(kSystemDirectory, directory_.string());
+        return true;
+    }
+
+    int IdOf(PanelControl control) const
+    {
+        const bool native = options_.layout == PageLayout::Native;
+        switch (control) {
+            case PanelControl::ScreenSlider:
+                return kScreenSliderId;
+            case PanelControl::ScreenLabel:
+                return kScreenLabelId;
+            case PanelControl::DesktopSlider:
+                return native ? IDC_NATIVE_DESKTOP_SLIDER : IDC_CLONED_DESKTOP_SLIDER;
+            case PanelControl::DesktopLabel:
+                return native ? IDC_NATIVE_DESKTOP_LABEL : IDC_CLONED_DESKTOP_LABEL;
+            case PanelControl::DepthCombo:
+                return IDC_DEPTH_COMBO;
+            case PanelControl::Preview:
+                return native ? IDC_NATIVE_PREVIEW : IDC_CLONED_PREVIEW;
+            case PanelControl::HelpArea:
+                return native ? IDC_NATIVE_SCREEN_GROUP : kClonedHelpAreaId;
+            case PanelControl::RangeCommand:
+                return IDC_MORE_LABEL;
+            case PanelControl::Apply:
+                return IDC_SHEET_APPLY;
+            case PanelControl::Ok:
+                return IDOK;
+            case PanelControl::Cancel:
+                return IDCANCEL;
+        }
+        return 0;
+    }
+
+    HWND Find(PanelControl control) const
+    {
+        if (sheet_ == nullptr || !IsWindow(sheet_)) {
+            return nullptr;
+        }
+        const bool onSheet =
+            control == PanelControl::Apply || control == PanelControl::Ok || control == PanelControl::Cancel;
+        const HWND parent = onSheet ? sheet_ : DisplaySheetPage();
+        return parent != nullptr ? GetDlgItem(parent, IdOf(control)) : nullptr;
+    }
+
+    PanelOptions options_;
+    fs::path directory_;
+    HINSTANCE resources_ = nullptr;
+    ExtensionSession session_;
+    bool extensionLoaded_ = false;
+    HWND sheet_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<PanelHarness> MakeWinsimHarness()
+{
+    return std::make_unique<WinsimHarness>();
+}
+
+}  // namespace deskhost
