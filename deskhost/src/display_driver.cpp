@@ -98,6 +98,10 @@ std::vector<DesktopSize> DesktopSizesOf(const std::vector<ModeEntry>& modes)
     std::vector<DesktopSize> sizes;
     for (const ModeEntry& mode : modes) {
         const DesktopSize size{mode.width, mode.height};
+        // A packed 0 ends the extension's lists; such a record must not take a slider position.
+        if (Packed(size) == 0) {
+            continue;
+        }
         if (sizes.size() < kMaxDesktopSizes && std::find(sizes.begin(), sizes.end(), size) == sizes.end()) {
             sizes.push_back(size);
         }
