@@ -55,9 +55,9 @@ public:
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& message) const
+    [[noreturn]] void Fail(const std::string& message, int line = 0) const
     {
-        throw HelpFormatError("line " + std::to_string(lineNumber_) + ": " + message);
+        throw HelpFormatError("line " + std::to_string(line != 0 ? line : lineNumber_) + ": " + message);
     }
 
     void ParseLine(std::string_view line)
@@ -73,7 +73,9 @@ private:
             if (!inTopic_) {
                 Fail("text before the first .topic");
             }
-            if (!paragraphText_.empty()) {
+            if (paragraphText_.empty()) {
+                paragraphLine_ = lineNumber_;
+            } else {
                 paragraphText_ += ' ';
             }
             paragraphText_ += line;
@@ -120,6 +122,7 @@ private:
             topic_.contextNumber = number;
         }
         inTopic_ = true;
+        topicLine_ = lineNumber_;
     }
 
     void EndTopic()
@@ -128,7 +131,7 @@ private:
             return;
         }
         if (topic_.title.empty()) {
-            Fail("topic " + topic_.contextName + " has no .title");
+            Fail("topic " + topic_.contextName + " has no .title", topicLine_);
         }
         Paragraph heading{ParagraphStyle::kHeading, {Span{topic_.title, std::nullopt}}};
         topic_.paragraphs.insert(topic_.paragraphs.begin(), std::move(heading));
@@ -145,7 +148,7 @@ private:
         paragraphText_.clear();
     }
 
-    // Plain text with {context|text} jumps.
+    // Plain text with {context|text} jumps; errors name the paragraph's first line.
     std::vector<Span> ParseSpans(std::string_view text) const
     {
         std::vector<Span> spans;
@@ -153,7 +156,7 @@ private:
             const auto open = text.find('{');
             const auto stray = text.substr(0, open).find('}');
             if (stray != std::string_view::npos) {
-                Fail("'}' without '{'");
+                Fail("'}' without '{'", paragraphLine_);
             }
             if (open != 0) {
                 spans.push_back(Span{std::string(text.substr(0, open)), std::nullopt});
@@ -163,13 +166,13 @@ private:
             }
             const auto close = text.find('}', open);
             if (close == std::string_view::npos) {
-                Fail("'{' without '}'");
+                Fail("'{' without '}'", paragraphLine_);
             }
             const std::string_view jump = text.substr(open + 1, close - open - 1);
             const auto bar = jump.find('|');
             if (bar == std::string_view::npos || jump.substr(bar + 1).empty() ||
                 jump.find_first_of("{|", bar + 1) != std::string_view::npos) {
-                Fail("a jump is written {context_name|text}");
+                Fail("a jump is written {context_name|text}", paragraphLine_);
             }
             spans.push_back(Span{std::string(jump.substr(bar + 1)), std::string(jump.substr(0, bar))});
             text.remove_prefix(close + 1);
@@ -181,6 +184,8 @@ private:
     Topic topic_;
     bool inTopic_ = false;
     std::string paragraphText_;
+    int paragraphLine_ = 0;
+    int topicLine_ = 0;
     int lineNumber_ = 0;
 };
 
