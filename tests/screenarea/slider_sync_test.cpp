@@ -1,0 +1,171 @@
+// The desktop slider, the screen slider and the size label kept consistent through the
+// page's message flow: drags reach the page as WM_HSCROLL, depth changes as CBN_SELCHANGE.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "screenarea_fixture.h"
+
+namespace screenareatest {
+namespace {
+
+using ScrollSeen = std::pair<WPARAM, LPARAM>;
+
+// The default adapter lists the same five sizes as desktops and as screen areas, so that a
+// position names the same size on both sliders; 1024x768 (position 2) is in force, showing
+// 800x600 (position 1).
+class SliderSyncTest : public ScreenAreaTest {
+protected:
+    void SetUp() override { Start(); }
+};
+
+TEST_F(SliderSyncTest, PageInitialisationShowsTheScreenAreaInForce)
+{
+    EXPECT_EQ(DesktopPos(), 2);
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(ScreenMax(), 4);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_EQ(GetSavedScreenPos(), 1);
+    EXPECT_FALSE(GetSizesEqual());
+}
+
+TEST_F(SliderSyncTest, ScreenSliderPassingTheDesktopPushesTheDesktopUp)
+{
+    DragScreen(3);
+
+    EXPECT_EQ(Label(), SizeText(1152, 864));
+    // The screen slider's own scrolls never reach the page; the push does, once.
+    EXPECT_EQ(Recorded().pageScrolls, (std::vector<ScrollSeen>{{MAKEWPARAM(TB_THUMBPOSITION, 3),
+                                                                reinterpret_cast<LPARAM>(desktopSlider_)}}));
+    EXPECT_EQ(DesktopPos(), 3);
+    EXPECT_TRUE(GetSizesEqual());
+    ASSERT_FALSE(Recorded().sheetMessages.empty());
+    EXPECT_EQ(Recorded().sheetMessages.front(), static_cast<UINT>(PSM_CHANGED));
+    EXPECT_EQ(Events(), (std::vector<std::string>{"changed", "changed", "changed", "changed"}))
+        << "a drag sends no driver request";
+}
+
+TEST_F(SliderSyncTest, ScreenSliderAtOrBelowTheDesktopLeavesThePageAlone)
+{
+    DragScreen(2);
+    EXPECT_EQ(Label(), SizeText(1024, 768));
+    EXPECT_TRUE(GetSizesEqual());
+
+    DragScreen(0);
+    EXPECT_EQ(Label(), SizeText(640, 480));
+    EXPECT_FALSE(GetSizesEqual());
+
+    EXPECT_TRUE(Recorded().pageScrolls.empty());
+    EXPECT_EQ(DesktopPos(), 2);
+}
+
+TEST_F(SliderSyncTest, WhileTheSizesAreEqualTheScreenFollowsTheDesktopBothWays)
+{
+    DragScreen(2);
+    ASSERT_TRUE(GetSizesEqual());
+
+    DragDesktop(4);
+    EXPECT_EQ(ScreenPos(), 4);
+    EXPECT_EQ(Label(), SizeText(1280, 1024));
+
+    DragDesktop(1);
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_TRUE(GetSizesEqual());
+}
+
+TEST_F(SliderSyncTest, ASmallerScreenStaysWhenTheDesktopMovesAboveIt)
+{
+    DragDesktop(4);
+    EXPECT_EQ(ScreenPos(), 1);
+    DragDesktop(3);
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_FALSE(GetSizesEqual());
+}
+
+TEST_F(SliderSyncTest, ADesktopShrinkingBelowTheScreenPullsTheScreenDown)
+{
+    DragDesktop(4);
+    DragScreen(3);
+    ASSERT_FALSE(GetSizesEqual());
+
+    DragDesktop(1);
+
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_TRUE(GetSizesEqual());
+}
+
+TEST_F(SliderSyncTest, ADepthChangeKeepsSizesEqualSoTheScreenStaysBehindTheNextDesktopMove)
+{
+    DragDesktop(4);
+    DragScreen(3);
+    ASSERT_FALSE(GetSizesEqual());
+    Contract().desktopAfterDepthChange = 2;
+
+    PickDepthItem(1);
+    EXPECT_EQ(DesktopPos(), 2);
+    EXPECT_EQ(ScreenPos(), 2) << "pulled down to the desktop";
+    EXPECT_EQ(Label(), SizeText(1024, 768));
+    EXPECT_FALSE(GetSizesEqual()) << "a depth change does not recompute SizesEqual";
+
+    DragDesktop(3);
+    EXPECT_EQ(ScreenPos(), 2);
+    EXPECT_FALSE(GetSizesEqual());
+}
+
+TEST_F(SliderSyncTest, ThePushedDesktopCarriesTheScreenAlongAfterwards)
+{
+    DragScreen(3);
+    ASSERT_TRUE(GetSizesEqual());
+    DragDesktop(2);
+    EXPECT_EQ(ScreenPos(), 2);
+}
+
+// ---- the screen slider's range ----
+
+TEST_F(ScreenAreaTest, FiveScreenSizesUnderEightDesktopsGiveTheRange0To4)
+{
+    const Sizes desktops = {{640, 480},  {800, 600},   {1024, 768},  {1152, 864},
+                            {1280, 960}, {1280, 1024}, {1600, 1200}, {1920, 1440}};
+    Options options;
+    options.adapter = PanningAdapter(desktops, FiveSizes());
+    Start(options);
+    ASSERT_EQ(SendMessageA(desktopSlider_, TBM_GETRANGEMAX, 0, 0), 7);
+
+    EXPECT_EQ(ScreenMax(), 4);
+    DragScreen(7);
+    EXPECT_EQ(ScreenPos(), 4);
+    EXPECT_EQ(Label(), SizeText(1280, 1024));
+}
+
+TEST_F(ScreenAreaTest, EightScreenSizesUnderFourDesktopsGiveTheRange0To3)
+{
+    const Sizes desktops = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+    const Sizes screens = {{320, 240}, {400, 300}, {512, 384},  {640, 400},
+                           {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+    Options options;
+    options.adapter = PanningAdapter(desktops, screens, {1024, 768}, {512, 384});
+    Start(options);
+    ASSERT_EQ(CountScreenSizes(), 8);
+
+    EXPECT_EQ(ScreenMax(), 3);
+    EXPECT_EQ(ScreenPos(), 2);
+    EXPECT_EQ(Label(), SizeText(512, 384));
+}
+
+TEST_F(ScreenAreaTest, AViewportThatIsNoScreenSizeStandsAtTheDesktopWithItsOwnSize)
+{
+    Options options;
+    options.adapter = PanningAdapter(FiveSizes(), FiveSizes(), {1024, 768}, {720, 400});
+    Start(options);
+
+    EXPECT_EQ(ScreenPos(), DesktopPos());
+    EXPECT_EQ(Label(), SizeText(720, 400));
+}
+
+}  // namespace
+}  // namespace screenareatest
