@@ -17,3 +17,8 @@ wine_report_win98() {
   wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$1" /v Version /d win98 /f >/dev/null 2>&1
   wineserver -w
 }
+
+# The system directory (%11%) of the 32-bit prefix, as a host path.
+wine_system_dir() {
+  echo "$WINEPREFIX/drive_c/windows/system32"
+}
