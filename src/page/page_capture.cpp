@@ -1,6 +1,7 @@
 #include "page/page_capture.h"
 
 #include "lifecycle/resource_library.h"
+#include "page/page_layout.h"
 #include "page/page_routing.h"
 #include "page/page_state.h"
 #include "preview/preview.h"
@@ -144,4 +145,5 @@ void ReleasePageIntegration()
     RestorePage();
     RestorePreview();
     ReleasePreviewBitmaps();
+    ReleaseAddedFont();
 }

@@ -18,6 +18,8 @@ const int kLabelTextSize = 80;
 const int kClonedPreviewId = 1205;
 
 HFONT gAddedFont;
+// Whether gAddedFont was made here, rather than borrowed from the page.
+bool gAddedFontMade;
 
 HWND Control(int32_t id)
 {
@@ -76,7 +78,9 @@ HFONT MakeAddedFont()
     LOGFONTA font;
     if (modelFont != nullptr && GetObjectA(modelFont, sizeof font, &font) != 0) {
         font.lfWeight = kAddedFontWeight;
-        return CreateFontIndirectA(&font);
+        HFONT lighter = CreateFontIndirectA(&font);
+        gAddedFontMade = lighter != nullptr;
+        return lighter;
     }
     return modelFont;
 }
@@ -262,6 +266,15 @@ void AdoptNativeLayout()
 void ApplyNativeIds()
 {
     SetControlIdsNative();
+}
+
+void ReleaseAddedFont()
+{
+    if (gAddedFontMade) {
+        DeleteObject(gAddedFont);
+    }
+    gAddedFont = nullptr;
+    gAddedFontMade = false;
 }
 
 void ShowScreenAreaControls()

@@ -20,3 +20,5 @@ int LowerDistance(int baseUnitHeight);
 // Where a picture control of client size (cw, ch) goes so that it is centred on a bitmap of
 // (bw, bh): the offset from its client origin.
 POINT CentringOffset(int clientWidth, int clientHeight, int bitmapWidth, int bitmapHeight);
+// Deletes the lighter font made for the cloned controls, once their page is gone.
+void ReleaseAddedFont();
