@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
@@ -102,6 +103,15 @@ std::vector<std::string> Lines(const std::string& text)
         lines.push_back(line);
     }
     return lines;
+}
+
+std::string Word(const std::string& text, int index)
+{
+    std::istringstream in(text);
+    std::string word;
+    for (int i = 0; i <= index && in >> word; ++i) {
+    }
+    return word;
 }
 
 class WinsimHarness final : public PanelHarness {
@@ -231,6 +241,20 @@ public:
         return items;
     }
 
+    Picture PreviewPicture() const override
+    {
+        const winsim::Image image = PreviewImage();
+        return Picture{image.width, image.height, {image.pixels.begin(), image.pixels.end()}};
+    }
+
+    bool SavePreviewPng(const std::string& path) const override
+    {
+        const winsim::Image image = PreviewImage();
+        return !image.empty() && winsim::WritePng(image, path);
+    }
+
+    std::string ExtensionPath() const override { return kExtensionPath; }
+
     bool DragSlider(PanelControl slider, int position) override
     {
         const HWND window = Find(slider);
@@ -333,6 +357,37 @@ public:
         return seen;
     }
 
+    std::vector<DialogSeen> Dialogs() const override
+    {
+        // The journal says "opened HANDLE class ... caption "TEXT" ..." and "ended HANDLE with N".
+        std::vector<DialogSeen> seen;
+        std::vector<std::pair<std::string, std::size_t>> open;
+        for (const winsim::JournalEntry& entry : winsim::Journal()) {
+            if (entry.kind != winsim::JournalKind::Dialog) {
+                continue;
+            }
+            const std::string handle = Word(entry.text, 1);
+            if (entry.text.starts_with("opened ")) {
+                const auto caption = entry.text.find("caption \"");
+                std::string text;
+                if (caption != std::string::npos) {
+                    const auto start = caption + 9;
+                    text = entry.text.substr(start, entry.text.find('"', start) - start);
+                }
+                open.emplace_back(handle, seen.size());
+                seen.push_back(DialogSeen{text, 0});
+            } else if (entry.text.starts_with("ended ")) {
+                const auto at = std::find_if(open.rbegin(), open.rend(),
+                                             [&](const auto& dialog) { return dialog.first == handle; });
+                if (at != open.rend()) {
+                    seen[at->second].result = std::atoi(Word(entry.text, 3).c_str());
+                    open.erase(std::next(at).base());
+                }
+            }
+        }
+        return seen;
+    }
+
     std::vector<HelpCall> HelpCalls() const override
     {
         std::vector<HelpCall> calls;
@@ -412,6 +467,19 @@ private:
         }
         winsim::MapDirectory(kSystemDirectory, directory_.string());
         return true;
+    }
+
+    // What the preview's client area shows, read through a DC of its own.
+    winsim::Image PreviewImage() const
+    {
+        const HWND preview = Find(PanelControl::Preview);
+        if (preview == nullptr || !IsWindowVisible(preview)) {
+            return winsim::Image{};
+        }
+        const HDC dc = GetDC(preview);
+        winsim::Image image = winsim::ReadPixels(dc);
+        ReleaseDC(preview, dc);
+        return image;
     }
 
     int IdOf(PanelControl control) const

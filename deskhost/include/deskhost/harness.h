@@ -70,6 +70,21 @@ struct MessageBoxSeen {
     int answer = 0;
 };
 
+// Pixels as COLORREF values (0x00BBGGRR), row after row from the top.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    bool empty() const { return pixels.empty(); }
+    friend bool operator==(const Picture&, const Picture&) = default;
+};
+
+// A modal dialog other than a message box, such as the confirmation of a new screen area.
+struct DialogSeen {
+    std::string caption;
+    int result = 0;  // what it ended with; 0 while open
+};
+
 struct HelpCall {
     std::string path;
     unsigned command = 0;
@@ -118,6 +133,12 @@ public:
     virtual PanelRect ScreenRect(PanelControl control) const = 0;
     virtual int DepthItem() const = 0;
     virtual std::vector<std::string> DepthItems() const = 0;
+    // The preview as the screen shows it now; empty when there is none.
+    virtual Picture PreviewPicture() const = 0;
+    // Writes that picture as a PNG file; false when it cannot.
+    virtual bool SavePreviewPng(const std::string& path) const = 0;
+    // The extension's full path as the system names it (the help file lies beside it).
+    virtual std::string ExtensionPath() const = 0;
 
     // ---- what the user does ----
     // Immediate actions; each runs the queued answers it leads to and lets the panel settle.
@@ -129,7 +150,8 @@ public:
     virtual void RightClickAt(PanelPoint screenPoint) = 0;
     // The system tells the panel that the display's device mode changed.
     virtual void ChangeDeviceMode() = 0;
-    // Queued answers and waits, used in order as message boxes and dialogs open.
+    // Queued answers and waits, used in order as message boxes and dialogs open (queued before
+    // Open, they answer the boxes that the extension shows while it loads).
     virtual void AnswerNextMessageBox(int button) = 0;
     virtual void AnswerConfirmDialog(bool keep) = 0;
     virtual void LetTimePass(unsigned milliseconds) = 0;
@@ -139,6 +161,8 @@ public:
 
     // ---- what the user and the driver saw ----
     virtual std::vector<MessageBoxSeen> MessageBoxes() const = 0;
+    // Modal dialogs (not message boxes) that opened, in order.
+    virtual std::vector<DialogSeen> Dialogs() const = 0;
     virtual std::vector<HelpCall> HelpCalls() const = 0;
     // WM_DISPLAYCHANGE sent or posted to every top-level window, including the panel's own.
     virtual int DisplayChangeBroadcasts() const = 0;
