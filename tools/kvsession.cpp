@@ -1,0 +1,71 @@
+// kvsession: opens the stand-in Display control panel on winsim with the default adapter,
+// plays a session script and prints what the user sees at each step and what the driver
+// was asked to change; with --png-dir, a picture of the preview after each step.
+#include "deskhost/session.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+int Usage()
+{
+    std::cerr << "usage: kvsession [--layout cloned|native] [--png-dir DIR] [SCRIPT]\n"
+              << "  SCRIPT defaults to " << KV_DEFAULT_SESSION << "\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    deskhost::PlayOptions options;
+    std::string scriptPath = KV_DEFAULT_SESSION;
+    bool layoutGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const std::string value = i + 1 < argc ? argv[i + 1] : "";
+        if (argument == "--layout" && (value == "cloned" || value == "native")) {
+            options.panel.layout =
+                value == "native" ? deskhost::PageLayout::Native : deskhost::PageLayout::Cloned;
+            layoutGiven = true;
+            ++i;
+        } else if (argument == "--png-dir" && !value.empty()) {
+            options.pngDirectory = value;
+            ++i;
+        } else if (!argument.starts_with("-")) {
+            scriptPath = argument;
+        } else {
+            return Usage();
+        }
+    }
+
+    std::ifstream file(scriptPath);
+    if (!file) {
+        std::cerr << "kvsession: cannot read " << scriptPath << "\n";
+        return 1;
+    }
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string error;
+    std::optional<deskhost::Session> session = deskhost::ParseSession(text.str(), &error);
+    if (!session) {
+        std::cerr << scriptPath << ": " << error << "\n";
+        return 1;
+    }
+    if (layoutGiven) {
+        session->layout = options.panel.layout;
+    }
+    if (!options.pngDirectory.empty()) {
+        std::error_code ignored;
+        std::filesystem::create_directories(options.pngDirectory, ignored);
+    }
+
+    std::cout << std::unitbuf << "session " << scriptPath << "\n";
+    auto panel = deskhost::MakeWinsimHarness();
+    const int failures = deskhost::PlaySession(*panel, *session, options, std::cout);
+    return failures == 0 ? 0 : 1;
+}
