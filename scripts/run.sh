@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds the winsim build and runs the driver probe
-# against the stand-in adapter, printing what the component learns from the driver.
-# Arguments go to the probe (for example: --config kvapi/examples/small.ini).
+# The main job: installs what is missing, builds the winsim build and plays a user's session
+# with the stand-in Display control panel (sessions/default.session unless a script is
+# given), with a PNG of the preview after each step in build/sim/session-png unless
+# --png-dir says otherwise. Arguments go to kvsession.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake --preset sim >/dev/null
-cmake --build --preset sim --target kvprobe
-build/sim/tools/kvprobe "$@"
+cmake --build --preset sim --target kvsession
+png_dir=()
+case " $* " in
+    *" --png-dir "*) ;;
+    *) png_dir=(--png-dir build/sim/session-png) ;;
+esac
+build/sim/tools/kvsession "${png_dir[@]}" "$@"
