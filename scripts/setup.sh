@@ -7,7 +7,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-        g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth)
+        g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth imagemagick)
 for p in "${native[@]}"; do have "$p" || need+=("$p"); done
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
