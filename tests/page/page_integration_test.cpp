@@ -1,0 +1,285 @@
+// Capturing the Settings page through the message hook, undoing it at detach, and the page
+// procedure's routing of notifications, help and context menus, on plain windows.
+#include <gtest/gtest.h>
+#include <winsim/control.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lifecycle/resource_library.h"
+#include "page/page_capture.h"
+#include "page/page_routing.h"
+#include "page/page_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM";
+constexpr char kComponentPath[] = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+
+struct Seen {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Seen> gSeen;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    gSeen.push_back({window, message, wParam, lParam});
+    return 77;
+}
+
+WNDPROC ProcOf(HWND window)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+}
+
+class PageIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "kv_page_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        directory_ = pattern;
+        winsim::MapDirectory(kSystemDirectory, directory_.string());
+        fs::copy_file(KV_RLB_PATH, directory_ / "KVSettng.RLB");
+        instance_ = winsim::RegisterModule(kComponentPath, {});
+        ASSERT_NE(LoadLibraryA(kComponentPath), nullptr);
+        ASSERT_TRUE(LoadResourceLibrary(instance_, "KVSettng.RLB", 2, 2));
+        InstallPageHook(instance_);
+        ASSERT_TRUE(IsPageHookInstalled());
+    }
+
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(directory_, ignored);
+    }
+
+    HWND Window(const char* caption, HWND parent = nullptr, DWORD style = WS_POPUP, int id = 0, RECT r = {})
+    {
+        return CreateWindowExA(0, "Static", caption, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                               parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    }
+
+    static LRESULT Hook(HWND target, UINT message = WM_INITDIALOG, int code = HC_ACTION)
+    {
+        CWPSTRUCT call = {0, 0, message, target};
+        return PageHookProc(code, 0, reinterpret_cast<LPARAM>(&call));
+    }
+
+    fs::path directory_;
+    HINSTANCE instance_ = nullptr;
+};
+
+TEST_F(PageIntegrationTest, OnlyAnInitDialogWithHookCodeZeroRecordsAnything)
+{
+    const HWND sheet = Window("Display Properties");
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    Hook(page, WM_INITDIALOG, 1);
+    Hook(page, WM_CREATE);
+    Hook(nullptr);
+    EXPECT_EQ(GetPropertySheet(), nullptr);
+    EXPECT_EQ(GetSettingsPage(), nullptr);
+    EXPECT_TRUE(IsPageHookInstalled());
+}
+
+TEST_F(PageIntegrationTest, ASheetWithoutCaptionIsNotRecordedUntilOneWithACaptionComes)
+{
+    const HWND untitled = Window("");
+    Hook(Window("Settings", untitled, WS_CHILD));
+    EXPECT_EQ(GetPropertySheet(), nullptr);
+    EXPECT_EQ(GetSettingsPage(), nullptr) << "no page is captured before a sheet is known";
+
+    const HWND sheet = Window("Display Properties");
+    Hook(Window("Background", sheet, WS_CHILD));
+    EXPECT_EQ(GetPropertySheet(), sheet);
+    EXPECT_EQ(GetSettingsPage(), nullptr);
+}
+
+TEST_F(PageIntegrationTest, OneMessageCanRecordTheSheetAndCaptureThePage)
+{
+    const HWND sheet = Window("Display Properties");
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    const WNDPROC pageProc = ProcOf(page);
+    const WNDPROC sheetProc = ProcOf(sheet);
+    Hook(page);
+    EXPECT_EQ(GetPropertySheet(), sheet);
+    EXPECT_EQ(GetSettingsPage(), page);
+    EXPECT_EQ(ProcOf(page), &PageProc);
+    EXPECT_EQ(GetPrevPageProc(), pageProc);
+    EXPECT_EQ(GetTopLevelWindow(), sheet);
+    EXPECT_EQ(ProcOf(sheet), &TopLevelProc);
+    EXPECT_EQ(GetPrevTopLevelProc(), sheetProc);
+    EXPECT_FALSE(IsPageHookInstalled());
+    EXPECT_EQ(winsim::LiveHooks(), 0);
+}
+
+TEST_F(PageIntegrationTest, OnlyTheExactCaptionMatches)
+{
+    const HWND sheet = Window("Display Properties");
+    for (const char* caption : {"settings", "SETTINGS", "Settings ", " Settings", "&Settings", "Se&ttings",
+                                "Setting", "Settings2"}) {
+        Hook(Window(caption, sheet, WS_CHILD));
+        EXPECT_EQ(GetSettingsPage(), nullptr) << caption;
+    }
+    EXPECT_TRUE(IsPageHookInstalled());
+}
+
+TEST_F(PageIntegrationTest, ACaptionIsComparedByItsFirst127Characters)
+{
+    const HWND sheet = Window("Display Properties");
+    const std::string longCaption = "Settings" + std::string(200, ' ');
+    Hook(Window(longCaption.c_str(), sheet, WS_CHILD));
+    EXPECT_EQ(GetSettingsPage(), nullptr);
+}
+
+TEST_F(PageIntegrationTest, APageOfAnotherParentIsCapturedAndTheRecordedSheetIsSubclassed)
+{
+    const HWND frame = Window("Control Panel");
+    const HWND sheet = Window("Display Properties", frame, WS_CHILD);
+    Hook(Window("Background", sheet, WS_CHILD));
+    const HWND elsewhere = Window("Other sheet");
+    const HWND page = Window("Settings", elsewhere, WS_CHILD);
+    Hook(page);
+    EXPECT_EQ(GetSettingsPage(), page);
+    EXPECT_EQ(GetPropertySheet(), sheet);
+    EXPECT_EQ(GetTopLevelWindow(), frame) << "the walk goes up from the recorded sheet";
+    EXPECT_EQ(ProcOf(frame), &TopLevelProc);
+    EXPECT_NE(ProcOf(elsewhere), &TopLevelProc);
+
+    // The hook is gone: a second Settings page is not taken over.
+    const HWND second = Window("Settings", sheet, WS_CHILD);
+    SendMessageA(second, WM_INITDIALOG, 0, 0);
+    EXPECT_EQ(GetSettingsPage(), page);
+    EXPECT_NE(ProcOf(second), &PageProc);
+}
+
+TEST_F(PageIntegrationTest, DetachBeforeThePageIsLaidOutRestoresTheSheetAndThePageOnly)
+{
+    const HWND sheet = Window("Display Properties");
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    const WNDPROC pageProc = ProcOf(page);
+    const WNDPROC sheetProc = ProcOf(sheet);
+    Hook(page);
+    ReleasePageIntegration();
+    EXPECT_EQ(ProcOf(page), pageProc);
+    EXPECT_EQ(ProcOf(sheet), sheetProc);
+    EXPECT_EQ(GetPreviewControl(), nullptr);
+    EXPECT_EQ(GetSettingsPage(), page) << "the records stay";
+}
+
+TEST_F(PageIntegrationTest, DetachRestoresTheTopLevelWindowBeforeThePage)
+{
+    // The page is itself the top-level window: subclassed first as the page, then as the
+    // top-level window, so only the reverse order gives it its own procedure back.
+    const HWND page = Window("Settings");
+    const WNDPROC own = ProcOf(page);
+    Hook(Window("Background", page, WS_CHILD));
+    ASSERT_EQ(GetPropertySheet(), page);
+    Hook(page);
+    ASSERT_EQ(GetTopLevelWindow(), page);
+    EXPECT_EQ(GetPrevTopLevelProc(), &PageProc);
+    ReleasePageIntegration();
+    EXPECT_EQ(ProcOf(page), own);
+}
+
+TEST_F(PageIntegrationTest, DetachWithoutACaptureRemovesTheHookOnly)
+{
+    ReleasePageIntegration();
+    EXPECT_FALSE(IsPageHookInstalled());
+    EXPECT_EQ(winsim::LiveHooks(), 0);
+}
+
+// ---- routing ----
+
+class PageRoutingTest : public PageIntegrationTest {
+protected:
+    void SetUp() override
+    {
+        PageIntegrationTest::SetUp();
+        sheet_ = Window("Display Properties", nullptr, WS_POPUP | WS_VISIBLE, 0, {0, 0, 400, 400});
+        page_ = Window("Settings", sheet_, WS_CHILD | WS_VISIBLE, 0, {0, 0, 400, 400});
+        helpArea_ = Window("Screen area", page_, WS_CHILD | WS_VISIBLE, 1213, {100, 100, 200, 150});
+        RemovePageHook();
+        SetSettingsPage(page_);
+        SetPrevPageProc(RecordingProc);
+        SetHelpModule(instance_);
+        gSeen.clear();
+    }
+
+    LRESULT Help(int contextType, int x, int y)
+    {
+        HELPINFO info = {};
+        info.cbSize = sizeof info;
+        info.iContextType = contextType;
+        info.hItemHandle = helpArea_;
+        info.MousePos = {x, y};
+        return PageProc(page_, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    }
+
+    HWND sheet_ = nullptr;
+    HWND page_ = nullptr;
+    HWND helpArea_ = nullptr;
+};
+
+TEST_F(PageRoutingTest, NotificationsOtherThanApplyReachThePage)
+{
+    for (UINT code : {static_cast<UINT>(PSN_SETACTIVE), static_cast<UINT>(PSN_KILLACTIVE),
+                      static_cast<UINT>(PSN_RESET), static_cast<UINT>(-2) /* NM_CLICK */}) {
+        NMHDR header = {sheet_, 0, code};
+        EXPECT_EQ(PageProc(page_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header)), 77);
+    }
+    EXPECT_EQ(gSeen.size(), 4u);
+}
+
+TEST_F(PageRoutingTest, F1InsideTheHelpAreaShowsTheModulesHelpAndStops)
+{
+    EXPECT_EQ(Help(HELPINFO_WINDOW, 100, 100), 0);
+    EXPECT_TRUE(gSeen.empty());
+    ASSERT_EQ(winsim::WinHelpCalls().size(), 1u);
+    const winsim::WinHelpRecord& call = winsim::WinHelpCalls()[0];
+    EXPECT_EQ(call.path, "C:\\WINDOWS\\SYSTEM\\VAZIDAVO.HLP");
+    EXPECT_EQ(call.command, static_cast<UINT>(HELP_WM_HELP));
+    EXPECT_EQ(call.window, helpArea_);
+    const std::vector<std::pair<DWORD, DWORD>> table = {{1213, 150}, {1214, 150}, {1215, 150}, {1216, 150},
+                                                        {1217, 150}, {100, 150},  {101, 150}};
+    EXPECT_EQ(call.helpIds, table);
+}
+
+TEST_F(PageRoutingTest, F1OutsideTheHelpAreaOrForAMenuGoesToThePage)
+{
+    EXPECT_EQ(Help(HELPINFO_WINDOW, 200, 120), 77) << "the right edge is outside";
+    EXPECT_EQ(Help(HELPINFO_WINDOW, 150, 150), 77) << "the bottom edge is outside";
+    EXPECT_EQ(Help(HELPINFO_MENUITEM, 150, 120), 77);
+    EXPECT_EQ(gSeen.size(), 3u);
+    EXPECT_TRUE(winsim::WinHelpCalls().empty());
+}
+
+TEST_F(PageRoutingTest, ContextMenusInsideShowHelpAndFromTheKeyboardGoToThePage)
+{
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), MAKELPARAM(199, 149)), 0);
+    ASSERT_EQ(winsim::WinHelpCalls().size(), 1u);
+    EXPECT_EQ(winsim::WinHelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXTMENU));
+    EXPECT_TRUE(gSeen.empty());
+
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), -1), 77);
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(99, 120)), 77);
+    EXPECT_EQ(gSeen.size(), 2u);
+    EXPECT_EQ(winsim::WinHelpCalls().size(), 1u);
+}
+
+TEST_F(PageRoutingTest, TopLevelProcWithoutAPreviousProcedureAnswersZero)
+{
+    EXPECT_EQ(TopLevelProc(sheet_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
+    SetPrevTopLevelProc(RecordingProc);
+    EXPECT_EQ(TopLevelProc(sheet_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 77);
+    EXPECT_EQ(gSeen.size(), 1u);
+}
+
+}  // namespace
