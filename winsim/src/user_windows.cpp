@@ -788,11 +788,6 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
             return CopyText(w->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
         case WM_GETTEXTLENGTH:
             return static_cast<LRESULT>(w->text.size());
-        case WM_SETFONT:
-            w->font = reinterpret_cast<HFONT>(wParam);
-            return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(w->font);
         case WM_CLOSE:
             DestroyWindow(window);
             return 0;

@@ -45,7 +45,6 @@ struct Window {
     LONG_PTR userData = 0;
     std::vector<BYTE> extra;
     std::vector<HWND> children;  // Z order, topmost first
-    HFONT font = nullptr;
     bool hasUpdate = false;
     RECT update{};  // bounding rectangle of the update region, client coordinates
     bool erasePending = false;
