@@ -51,4 +51,9 @@ int LiveDeviceContexts(DcKind kind)
                                           [&](const auto& entry) { return entry.second.kind == kind; }));
 }
 
+int LiveDeviceContexts()
+{
+    return static_cast<int>(State().entries.size());
+}
+
 }  // namespace winsim::detail

@@ -47,20 +47,20 @@ int ScreenCaps(int index)
 
 HDC WINAPI GetDC(HWND window)
 {
-    if (window != nullptr) {
+    if (window != nullptr && !IsWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::ScreenDc)) {
+    if (winsim::detail::ConsumeFault(window == nullptr ? winsim::Fault::ScreenDc : winsim::Fault::CreateDc)) {
         return nullptr;
     }
-    return winsim::detail::CreateDeviceContext(DcKind::Screen, nullptr);
+    return winsim::detail::CreateDeviceContext(window == nullptr ? DcKind::Screen : DcKind::Window, window);
 }
 
 int WINAPI ReleaseDC(HWND /*window*/, HDC dc)
 {
     const auto* context = winsim::detail::FindDeviceContext(dc);
-    if (context == nullptr || context->kind != DcKind::Screen) {
+    if (context == nullptr || (context->kind != DcKind::Screen && context->kind != DcKind::Window)) {
         return 0;
     }
     winsim::detail::DropDcSelections(dc);

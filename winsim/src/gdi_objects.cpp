@@ -36,6 +36,8 @@ std::uintptr_t KindTag(GdiKind kind)
             return 0x10;
         case GdiKind::Bitmap:
             return 0x05;
+        case GdiKind::DeviceContext:
+            return 0x01;
     }
     return 0;
 }
@@ -54,6 +56,7 @@ struct Table {
     std::map<std::uintptr_t, GdiObject> objects;
     std::array<std::uintptr_t, kKinds> nextSerial{};
     std::map<int, HGDIOBJ> stock;  // by GetStockObject index
+    HGDIOBJ defaultBitmap = nullptr;
     std::map<HDC, Selections> selections;
 };
 
@@ -104,6 +107,8 @@ void AddStockObjects(Table& table)
     AddStock(table, 3 /* DKGRAY_BRUSH */, GdiKind::Brush, BrushObject{0, RGB(64, 64, 64)});
     AddStock(table, BLACK_BRUSH, GdiKind::Brush, BrushObject{0, RGB(0, 0, 0)});
     AddStock(table, NULL_BRUSH, GdiKind::Brush, BrushObject{1, 0});
+    table.defaultBitmap = AddTo(table, GdiKind::Bitmap, BitmapObject{MakeSurface(1, 1, PixelFormat::Mono)});
+    table.objects[reinterpret_cast<std::uintptr_t>(table.defaultBitmap)].stock = true;
     AddStock(table, SYSTEM_FONT, GdiKind::Font,
              FontObject{MakeLogFont(16, 7, FW_BOLD, kAnsiCharset, kVariablePitchSwiss, "System")});
     AddStock(
@@ -142,10 +147,15 @@ Selections& SelectionsOf(HDC dc)
     if (found != table.selections.end()) {
         return found->second;
     }
-    // A new DC starts with the system font and the white brush.
+    // A new DC starts with the system font and the white brush; a memory DC also with the
+    // default bitmap.
     Selections initial;
     initial.objects[IndexOf(GdiKind::Font)] = table.stock[SYSTEM_FONT];
     initial.objects[IndexOf(GdiKind::Brush)] = table.stock[WHITE_BRUSH];
+    const DeviceContext* context = FindDeviceContext(dc);
+    if (context != nullptr && context->kind == DcKind::Memory) {
+        initial.objects[IndexOf(GdiKind::Bitmap)] = table.defaultBitmap;
+    }
     for (HGDIOBJ held : initial.objects) {
         if (GdiObject* object = FindGdiObject(held)) {
             ++object->selections;
@@ -166,6 +176,33 @@ int CopyLogFont(const LOGFONTA& font, int size, void* buffer)
     const int count = std::min(size, static_cast<int>(sizeof(LOGFONTA)));
     std::memcpy(buffer, &font, static_cast<std::size_t>(count));
     return count;
+}
+
+// Brushes and bitmaps are copied whole or not at all.
+template <typename Record>
+int CopyWhole(const Record& record, int size, void* buffer)
+{
+    if (buffer == nullptr) {
+        return static_cast<int>(sizeof(Record));
+    }
+    if (size < static_cast<int>(sizeof(Record))) {
+        return 0;
+    }
+    std::memcpy(buffer, &record, sizeof(Record));
+    return static_cast<int>(sizeof(Record));
+}
+
+// A device-dependent bitmap's rows are padded to whole 16-bit words.
+BITMAP DescribeBitmap(const Surface& surface)
+{
+    BITMAP info{};
+    info.bmWidth = surface.width;
+    info.bmHeight = surface.height;
+    const int bits = BitsPerPixel(surface.format);
+    info.bmWidthBytes = static_cast<LONG>((static_cast<std::int64_t>(surface.width) * bits + 15) / 16 * 2);
+    info.bmPlanes = 1;
+    info.bmBitsPixel = static_cast<WORD>(bits);
+    return info;
 }
 
 }  // namespace
@@ -210,6 +247,45 @@ int FontCellHeight(HGDIOBJ font)
     return static_cast<int>((-static_cast<std::int64_t>(height) * 6 + 2) / 5);
 }
 
+HGDIOBJ SelectedObject(HDC dc, GdiKind kind)
+{
+    if (kind == GdiKind::DeviceContext || FindDeviceContext(dc) == nullptr) {
+        return nullptr;
+    }
+    return SelectionsOf(dc).objects[IndexOf(kind)];
+}
+
+HGDIOBJ AddStockGdiObject(GdiKind kind, GdiPayload payload)
+{
+    Table& table = State();
+    HGDIOBJ handle = AddTo(table, kind, std::move(payload));
+    if (handle != nullptr) {
+        table.objects[reinterpret_cast<std::uintptr_t>(handle)].stock = true;
+    }
+    return handle;
+}
+
+HGDIOBJ DefaultBitmap()
+{
+    return State().defaultBitmap;
+}
+
+Surface* FindBitmapSurface(HGDIOBJ handle)
+{
+    GdiObject* object = FindGdiObject(handle);
+    if (object == nullptr) {
+        return nullptr;
+    }
+    auto* bitmap = std::get_if<BitmapObject>(&object->payload);
+    return bitmap == nullptr ? nullptr : &bitmap->surface;
+}
+
+const BrushObject* FindBrush(HGDIOBJ handle)
+{
+    GdiObject* object = FindGdiObject(handle);
+    return object == nullptr ? nullptr : std::get_if<BrushObject>(&object->payload);
+}
+
 void DropDcSelections(HDC dc)
 {
     Table& table = State();
@@ -250,6 +326,9 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font)
 
 HGDIOBJ WINAPI GetStockObject(int index)
 {
+    if (index < 0) {
+        return nullptr;
+    }
     auto& stock = winsim::detail::State().stock;
     auto found = stock.find(index);
     return found == stock.end() ? nullptr : found->second;
@@ -265,6 +344,13 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer)
     if (const auto* font = std::get_if<winsim::detail::FontObject>(&found->payload)) {
         return winsim::detail::CopyLogFont(font->logFont, size, buffer);
     }
+    if (const auto* brush = std::get_if<winsim::detail::BrushObject>(&found->payload)) {
+        const LOGBRUSH logBrush{brush->style, brush->colour, 0};
+        return winsim::detail::CopyWhole(logBrush, size, buffer);
+    }
+    if (const auto* bitmap = std::get_if<winsim::detail::BitmapObject>(&found->payload)) {
+        return winsim::detail::CopyWhole(winsim::detail::DescribeBitmap(bitmap->surface), size, buffer);
+    }
     return 0;
 }
 
@@ -274,13 +360,19 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object)
         return nullptr;
     }
     GdiObject* selected = FindGdiObject(object);
-    if (selected == nullptr || selected->kind == GdiKind::Bitmap) {
+    if (selected == nullptr) {
         return nullptr;
     }
     HGDIOBJ& slot = winsim::detail::SelectionsOf(dc).objects[winsim::detail::IndexOf(selected->kind)];
     HGDIOBJ previous = slot;
     if (previous == object) {
         return previous;
+    }
+    // A bitmap goes only into a memory DC, and into one DC at a time.
+    if (selected->kind == GdiKind::Bitmap &&
+        (winsim::detail::FindDeviceContext(dc)->kind != winsim::detail::DcKind::Memory ||
+         (!selected->stock && selected->selections > 0))) {
+        return nullptr;
     }
     ++selected->selections;
     slot = object;
@@ -312,6 +404,9 @@ namespace winsim {
 int LiveGdiObjects(GdiKind kind)
 {
     const auto& objects = detail::State().objects;
+    if (kind == GdiKind::DeviceContext) {
+        return detail::LiveDeviceContexts();
+    }
     return static_cast<int>(std::count_if(objects.begin(), objects.end(), [&](const auto& entry) {
         return entry.second.kind == kind && !entry.second.stock;
     }));

@@ -8,6 +8,8 @@
 
 #include <variant>
 
+#include "gdi_surfaces.h"
+
 namespace winsim::detail {
 
 struct FontObject {
@@ -19,7 +21,11 @@ struct BrushObject {
     COLORREF colour = 0;
 };
 
-using GdiPayload = std::variant<FontObject, BrushObject>;
+struct BitmapObject {
+    Surface surface;
+};
+
+using GdiPayload = std::variant<FontObject, BrushObject, BitmapObject>;
 
 struct GdiObject {
     GdiKind kind = GdiKind::Font;
@@ -40,5 +46,15 @@ const LOGFONTA* FindFont(HGDIOBJ handle);
 int FontCellHeight(HGDIOBJ font);
 // Forgets what the DC holds selected, when the DC goes away.
 void DropDcSelections(HDC dc);
+// What the DC holds selected of the kind (a new memory DC holds the default bitmap).
+HGDIOBJ SelectedObject(HDC dc, GdiKind kind);
+// A stock object made on demand: never counted, never deleted.
+HGDIOBJ AddStockGdiObject(GdiKind kind, GdiPayload payload);
+// The 1x1 monochrome bitmap that every new memory DC holds.
+HGDIOBJ DefaultBitmap();
+// The pixels of a bitmap handle; null for anything else.
+Surface* FindBitmapSurface(HGDIOBJ handle);
+// The brush of a handle; null for anything else.
+const BrushObject* FindBrush(HGDIOBJ handle);
 
 }  // namespace winsim::detail

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "device_contexts.h"
+#include "gdi_objects.h"
 #include "user_windows.h"
 
 namespace {
@@ -236,6 +237,7 @@ BOOL WINAPI EndPaint(HWND /*window*/, const PAINTSTRUCT* paint)
     }
     const auto* context = winsim::detail::FindDeviceContext(paint->hdc);
     if (context != nullptr && context->kind == winsim::detail::DcKind::Paint) {
+        winsim::detail::DropDcSelections(paint->hdc);
         winsim::detail::DestroyDeviceContext(paint->hdc);
     }
     return TRUE;

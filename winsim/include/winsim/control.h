@@ -2,6 +2,7 @@
 // to observe what the component did. The component itself never includes this header.
 #pragma once
 
+#include <winsim/control_gdi.h>
 #include <winsim/control_user.h>
 #include <winsim/win32.h>
 
@@ -68,13 +69,17 @@ enum class Fault {
     LoadLibrary,
     LoadResource,
     CreateFont,
+    CreateDc,
+    CreateBitmap,
+    CreateBrush,
 };
 // The next `times` calls of the operation fail; a negative count fails every call until cleared.
 // GlobalAlloc and GlobalLock then answer null with ERROR_NOT_ENOUGH_MEMORY, GetDC(NULL) null,
 // LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
 // LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
 // that read templates and pictures),
-// CreateFontIndirectA null.
+// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap and
+// the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
 
@@ -100,6 +105,7 @@ enum class GdiKind {
     Font,
     Brush,
     Bitmap,
+    DeviceContext,  // every kind of DC: screen, window, paint and memory
 };
 // Objects of the kind that were created and are not deleted yet (one deleted while still
 // selected into a DC counts until the DC lets go of it). Stock objects are not counted.

@@ -87,6 +87,15 @@ COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF colour);
 
 // ---- brushes ----
+#define BS_SOLID 0
+#define BS_NULL 1
+#define BS_HOLLOW BS_NULL
+typedef struct tagLOGBRUSH {
+    UINT lbStyle;
+    COLORREF lbColor;
+    ULONG_PTR lbHatch;
+} LOGBRUSH, *LPLOGBRUSH;
+
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour);
 HBRUSH WINAPI GetSysColorBrush(int index);
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
@@ -100,7 +109,11 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 #define NOTSRCCOPY 0x00330008
 #define NOTSRCERASE 0x001100A6
 #define MERGEPAINT 0x00BB0226
+#define MERGECOPY 0x00C000CA
 #define PATCOPY 0x00F00021
+#define PATPAINT 0x00FB0A09
+#define PATINVERT 0x005A0049
+#define DSTINVERT 0x00550009
 #define BLACKNESS 0x00000042
 #define WHITENESS 0x00FF0062
 
@@ -111,6 +124,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int WINAPI SetStretchBltMode(HDC dc, int mode);
 int WINAPI GetStretchBltMode(HDC dc);
 
+BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop);
 BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,

@@ -1,0 +1,467 @@
+// Block transfers: BitBlt, StretchBlt and PatBlt with the ternary raster operations, done row
+// by row on the stored device values, with Windows' rules between monochrome and colour.
+#include <winsim/control.h>
+#include <winsim/win32.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "gdi_dcs.h"
+#include "gdi_objects.h"
+#include "gdi_surfaces.h"
+
+namespace winsim::detail {
+namespace {
+
+struct BlitLog {
+    bool on = false;
+    std::vector<BlitRecord> records;
+};
+
+BlitLog& Log()
+{
+    static auto* log = new BlitLog;
+    return *log;
+}
+
+std::uint8_t RopCode(DWORD rop)
+{
+    return static_cast<std::uint8_t>((rop >> 16) & 0xFF);
+}
+
+bool UsesSource(std::uint8_t code)
+{
+    return ((code & 0xCC) >> 2) != (code & 0x33);
+}
+
+bool UsesPattern(std::uint8_t code)
+{
+    return ((code & 0xF0) >> 4) != (code & 0x0F);
+}
+
+// Any raster operation, bit by bit: each set bit of the code names one combination of
+// pattern, source and destination bits whose result is 1.
+std::uint32_t Ternary(std::uint8_t code, std::uint32_t p, std::uint32_t s, std::uint32_t d)
+{
+    std::uint32_t result = 0;
+    for (int i = 0; i < 8; ++i) {
+        if (((code >> i) & 1U) != 0) {
+            result |= ((i & 4) != 0 ? p : ~p) & ((i & 2) != 0 ? s : ~s) & ((i & 1) != 0 ? d : ~d);
+        }
+    }
+    return result;
+}
+
+// Applies the operation to n pixels of a row; `s` may be null when the operation reads no
+// source.
+void ApplyRow(std::uint8_t code, std::uint32_t* d, const std::uint32_t* s, std::uint32_t p, int n,
+              std::uint32_t mask)
+{
+    const auto count = static_cast<std::size_t>(n);
+    switch (code) {
+        case 0xCC:  // SRCCOPY
+            std::memcpy(d, s, count * sizeof(std::uint32_t));
+            return;
+        case 0x88:  // SRCAND
+            for (std::size_t i = 0; i < count; ++i) {
+                d[i] &= s[i];
+            }
+            return;
+        case 0xEE:  // SRCPAINT
+            for (std::size_t i = 0; i < count; ++i) {
+                d[i] |= s[i];
+            }
+            return;
+        case 0x66:  // SRCINVERT
+            for (std::size_t i = 0; i < count; ++i) {
+                d[i] ^= s[i];
+            }
+            return;
+        case 0x33:  // NOTSRCCOPY
+            for (std::size_t i = 0; i < count; ++i) {
+                d[i] = ~s[i] & mask;
+            }
+            return;
+        case 0xF0:  // PATCOPY
+            std::fill(d, d + count, p);
+            return;
+        case 0x00:  // BLACKNESS
+            std::fill(d, d + count, 0U);
+            return;
+        case 0xFF:  // WHITENESS
+            std::fill(d, d + count, mask);
+            return;
+        case 0xAA:  // the destination as it is
+            return;
+        default:
+            break;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        d[i] = Ternary(code, p, s != nullptr ? s[i] : 0U, d[i]) & mask;
+    }
+}
+
+// Turns source pixels into the destination's format: colour to monochrome by the source's
+// background colour (that colour white, all else black), monochrome to colour by the
+// destination's text colour (0) and background colour (1).
+class Converter {
+public:
+    Converter(const DrawTarget& source, const DrawTarget& destination)
+        : from_(source.surface->format), to_(destination.surface->format)
+    {
+        if (from_ == to_) {
+            kind_ = Kind::Same;
+        } else if (to_ == PixelFormat::Mono) {
+            kind_ = Kind::ToMono;
+            key_ = ToDevice(from_, source.context->background);
+        } else if (from_ == PixelFormat::Mono) {
+            kind_ = Kind::FromMono;
+            zero_ = ToDevice(to_, destination.context->text);
+            one_ = ToDevice(to_, destination.context->background);
+        } else {
+            kind_ = Kind::Colour;
+        }
+    }
+
+    const std::uint32_t* Convert(const std::uint32_t* source, int n, std::vector<std::uint32_t>& buffer) const
+    {
+        if (kind_ == Kind::Same) {
+            return source;
+        }
+        buffer.resize(static_cast<std::size_t>(n));
+        std::uint32_t* out = buffer.data();
+        switch (kind_) {
+            case Kind::ToMono:
+                for (int i = 0; i < n; ++i) {
+                    out[i] = source[i] == key_ ? 1U : 0U;
+                }
+                break;
+            case Kind::FromMono:
+                for (int i = 0; i < n; ++i) {
+                    out[i] = (source[i] & 1U) != 0 ? one_ : zero_;
+                }
+                break;
+            default:
+                for (int i = 0; i < n; ++i) {
+                    out[i] = ToDevice(to_, ToColour(from_, source[i]));
+                }
+                break;
+        }
+        return out;
+    }
+
+private:
+    enum class Kind { Same, ToMono, FromMono, Colour };
+    Kind kind_ = Kind::Same;
+    PixelFormat from_;
+    PixelFormat to_;
+    std::uint32_t key_ = 0;
+    std::uint32_t zero_ = 0;
+    std::uint32_t one_ = 0;
+};
+
+std::uint32_t PatternValue(HDC dc, PixelFormat format)
+{
+    const BrushObject* brush = FindBrush(SelectedObject(dc, GdiKind::Brush));
+    if (brush == nullptr || brush->style != BS_SOLID) {
+        return 0;
+    }
+    return ToDevice(format, brush->colour);
+}
+
+// A rectangle given by a corner and extents that may be negative, in 64 bits so that no
+// sum of coordinates overflows.
+struct Extent {
+    std::int64_t start;
+    std::int64_t length;
+};
+
+// A negative extent runs back from the corner, which it includes.
+Extent Normalised(std::int64_t start, std::int64_t length)
+{
+    return length < 0 ? Extent{start + length + 1, -length} : Extent{start, length};
+}
+
+// The part [first, last) of offsets 0..length that lies inside [low, high) when offset 0 is
+// at `at`.
+struct Range {
+    std::int64_t first;
+    std::int64_t last;
+};
+
+Range Inside(std::int64_t at, std::int64_t length, std::int64_t low, std::int64_t high)
+{
+    return Range{std::max<std::int64_t>(0, low - at), std::min<std::int64_t>(length, high - at)};
+}
+
+// A copy of a surface's part, for a transfer whose source and destination overlap.
+Surface CopyOf(const Surface& surface, int x, int y, int width, int height)
+{
+    Surface copy = MakeSurface(width, height, surface.format);
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(copy.Row(row), surface.Row(y + row) + x,
+                    static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    }
+    return copy;
+}
+
+BOOL Transfer(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+              HDC source, std::int64_t sourceX, std::int64_t sourceY, DWORD rop)
+{
+    const std::uint8_t code = RopCode(rop);
+    const auto target = ResolveTarget(destination);
+    if (!target) {
+        return FALSE;
+    }
+    std::optional<DrawTarget> from;
+    if (UsesSource(code)) {
+        from = ResolveTarget(source);
+        if (!from) {
+            return FALSE;
+        }
+    }
+    if (width < 0) {
+        x += width + 1;
+        sourceX += width + 1;
+        width = -width;
+    }
+    if (height < 0) {
+        y += height + 1;
+        sourceY += height + 1;
+        height = -height;
+    }
+    const std::int64_t dx = x + target->originX;
+    const std::int64_t dy = y + target->originY;
+    Range columns = Inside(dx, width, target->clip.left, target->clip.right);
+    Range rows = Inside(dy, height, target->clip.top, target->clip.bottom);
+    std::int64_t sx = 0;
+    std::int64_t sy = 0;
+    if (from) {
+        sx = sourceX + from->originX;
+        sy = sourceY + from->originY;
+        const Range sourceColumns = Inside(sx, width, from->clip.left, from->clip.right);
+        const Range sourceRows = Inside(sy, height, from->clip.top, from->clip.bottom);
+        columns =
+            Range{std::max(columns.first, sourceColumns.first), std::min(columns.last, sourceColumns.last)};
+        rows = Range{std::max(rows.first, sourceRows.first), std::min(rows.last, sourceRows.last)};
+    }
+    if (columns.first >= columns.last || rows.first >= rows.last) {
+        return TRUE;
+    }
+    const int n = static_cast<int>(columns.last - columns.first);
+    Surface& out = *target->surface;
+    const std::uint32_t mask = ValueMask(out.format);
+    const std::uint32_t pattern = UsesPattern(code) ? PatternValue(destination, out.format) : 0;
+
+    std::optional<Converter> converter;
+    const Surface* in = nullptr;
+    Surface overlapCopy;
+    int inX = 0;
+    int inY = 0;
+    if (from) {
+        converter.emplace(*from, *target);
+        in = from->surface;
+        inX = static_cast<int>(sx + columns.first);
+        inY = static_cast<int>(sy + rows.first);
+        if (in == &out) {
+            overlapCopy = CopyOf(*in, inX, inY, n, static_cast<int>(rows.last - rows.first));
+            in = &overlapCopy;
+            inX = 0;
+            inY = 0;
+        }
+    }
+    std::vector<std::uint32_t> buffer;
+    for (std::int64_t row = rows.first; row < rows.last; ++row) {
+        std::uint32_t* d = out.Row(static_cast<int>(dy + row)) + (dx + columns.first);
+        const std::uint32_t* s = nullptr;
+        if (in != nullptr) {
+            s = converter->Convert(in->Row(inY + static_cast<int>(row - rows.first)) + inX, n, buffer);
+        }
+        ApplyRow(code, d, s, pattern, n, mask);
+    }
+    return TRUE;
+}
+
+// Which source pixels make one destination pixel along one axis: an enlarging stretch
+// repeats pixels, a shrinking one combines a run of them, or with `firstOnly` keeps the first.
+std::vector<Range> StretchMap(std::int64_t destination, std::int64_t source, bool mirror, bool firstOnly,
+                              Range visible, std::int64_t sourceLow, std::int64_t sourceHigh)
+{
+    std::vector<Range> map;
+    map.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, visible.last - visible.first)));
+    for (std::int64_t i = visible.first; i < visible.last; ++i) {
+        const std::int64_t k = mirror ? destination - 1 - i : i;
+        std::int64_t first = k * source / destination;
+        std::int64_t last = source > destination && !firstOnly ? (k + 1) * source / destination : first + 1;
+        first = std::max(first, sourceLow);
+        last = std::min(last, sourceHigh);
+        map.push_back(Range{first, std::max(first, last)});
+    }
+    return map;
+}
+
+BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+             HDC source, std::int64_t sourceX, std::int64_t sourceY, std::int64_t sourceWidth,
+             std::int64_t sourceHeight, DWORD rop)
+{
+    const std::uint8_t code = RopCode(rop);
+    const auto target = ResolveTarget(destination);
+    const auto from = ResolveTarget(source);
+    if (!target || !from) {
+        return FALSE;
+    }
+    const bool mirrorX = (width < 0) != (sourceWidth < 0);
+    const bool mirrorY = (height < 0) != (sourceHeight < 0);
+    const Extent dxe = Normalised(x + target->originX, width);
+    const Extent dye = Normalised(y + target->originY, height);
+    const Extent sxe = Normalised(sourceX + from->originX, sourceWidth);
+    const Extent sye = Normalised(sourceY + from->originY, sourceHeight);
+    const Range columns = Inside(dxe.start, dxe.length, target->clip.left, target->clip.right);
+    const Range rows = Inside(dye.start, dye.length, target->clip.top, target->clip.bottom);
+    if (columns.first >= columns.last || rows.first >= rows.last) {
+        return TRUE;
+    }
+    const int mode = target->context->stretchMode;
+    const bool firstOnly = mode == COLORONCOLOR || mode == HALFTONE;
+    const Range sourceColumns = Inside(sxe.start, sxe.length, from->clip.left, from->clip.right);
+    const Range sourceRows = Inside(sye.start, sye.length, from->clip.top, from->clip.bottom);
+    const std::vector<Range> columnMap = StretchMap(dxe.length, sxe.length, mirrorX, firstOnly, columns,
+                                                    sourceColumns.first, sourceColumns.last);
+    const std::vector<Range> rowMap =
+        StretchMap(dye.length, sye.length, mirrorY, firstOnly, rows, sourceRows.first, sourceRows.last);
+    if (sourceColumns.first >= sourceColumns.last) {
+        return TRUE;
+    }
+
+    Surface& out = *target->surface;
+    const Surface* in = from->surface;
+    Surface overlapCopy;
+    std::int64_t inX = sxe.start;
+    std::int64_t inY = sye.start;
+    if (in == &out && sourceRows.first < sourceRows.last) {
+        overlapCopy = CopyOf(*in, static_cast<int>(sxe.start + sourceColumns.first),
+                             static_cast<int>(sye.start + sourceRows.first),
+                             static_cast<int>(sourceColumns.last - sourceColumns.first),
+                             static_cast<int>(sourceRows.last - sourceRows.first));
+        in = &overlapCopy;
+        inX = -sourceColumns.first;
+        inY = -sourceRows.first;
+    }
+    const Converter converter(*from, *target);
+    const bool combineWithOr = mode == WHITEONBLACK;
+    const std::uint32_t mask = ValueMask(out.format);
+    const std::uint32_t pattern = UsesPattern(code) ? PatternValue(destination, out.format) : 0;
+    const int sourceSpan = static_cast<int>(sourceColumns.last - sourceColumns.first);
+    const auto count = columnMap.size();
+    std::vector<std::uint32_t> buffer;
+    std::vector<std::uint32_t> combined(count);
+    for (std::size_t r = 0; r < rowMap.size(); ++r) {
+        const Range sourceRange = rowMap[r];
+        if (sourceRange.first >= sourceRange.last) {
+            continue;
+        }
+        for (std::int64_t sourceRow = sourceRange.first; sourceRow < sourceRange.last; ++sourceRow) {
+            // line[k] is the source pixel at offset sourceColumns.first + k.
+            const std::uint32_t* line = converter.Convert(
+                in->Row(static_cast<int>(inY + sourceRow)) + (inX + sourceColumns.first), sourceSpan, buffer);
+            const bool firstRow = sourceRow == sourceRange.first;
+            for (std::size_t c = 0; c < count; ++c) {
+                const Range span = columnMap[c];
+                if (span.first >= span.last) {
+                    continue;
+                }
+                std::uint32_t value = line[span.first - sourceColumns.first];
+                for (std::int64_t k = span.first + 1 - sourceColumns.first;
+                     k < span.last - sourceColumns.first; ++k) {
+                    value = combineWithOr ? value | line[k] : value & line[k];
+                }
+                if (firstRow) {
+                    combined[c] = value;
+                } else {
+                    combined[c] = combineWithOr ? combined[c] | value : combined[c] & value;
+                }
+            }
+        }
+        std::uint32_t* d = out.Row(static_cast<int>(dye.start + rows.first + static_cast<std::int64_t>(r))) +
+                           (dxe.start + columns.first);
+        // Runs of destination pixels that some source pixel reaches.
+        std::size_t c = 0;
+        while (c < count) {
+            if (columnMap[c].first >= columnMap[c].last) {
+                ++c;
+                continue;
+            }
+            std::size_t end = c;
+            while (end < count && columnMap[end].first < columnMap[end].last) {
+                ++end;
+            }
+            ApplyRow(code, d + c, combined.data() + c, pattern, static_cast<int>(end - c), mask);
+            c = end;
+        }
+    }
+    return TRUE;
+}
+
+void Record(const BlitRecord& record)
+{
+    if (Log().on) {
+        Log().records.push_back(record);
+    }
+}
+
+}  // namespace
+}  // namespace winsim::detail
+
+BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
+{
+    if (winsim::detail::UsesSource(winsim::detail::RopCode(rop))) {
+        return FALSE;
+    }
+    return winsim::detail::Transfer(dc, x, y, width, height, nullptr, 0, 0, rop);
+}
+
+BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                   DWORD rop)
+{
+    winsim::detail::Record(winsim::BlitRecord{false, destination, x, y, width, height, source, sourceX,
+                                              sourceY, width, height, rop});
+    return winsim::detail::Transfer(destination, x, y, width, height, source, sourceX, sourceY, rop);
+}
+
+BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
+                       int sourceY, int sourceWidth, int sourceHeight, DWORD rop)
+{
+    winsim::detail::Record(winsim::BlitRecord{true, destination, x, y, width, height, source, sourceX,
+                                              sourceY, sourceWidth, sourceHeight, rop});
+    const std::uint8_t code = winsim::detail::RopCode(rop);
+    if (!winsim::detail::UsesSource(code) || (width == sourceWidth && height == sourceHeight)) {
+        return winsim::detail::Transfer(destination, x, y, width, height, source, sourceX, sourceY, rop);
+    }
+    if (width == 0 || height == 0 || sourceWidth == 0 || sourceHeight == 0) {
+        return TRUE;
+    }
+    return winsim::detail::Stretch(destination, x, y, width, height, source, sourceX, sourceY, sourceWidth,
+                                   sourceHeight, rop);
+}
+
+namespace winsim {
+
+void LogBlits(bool on)
+{
+    detail::Log().on = on;
+}
+
+const std::vector<BlitRecord>& Blits()
+{
+    return detail::Log().records;
+}
+
+void ClearBlits()
+{
+    detail::Log().records.clear();
+}
+
+}  // namespace winsim
