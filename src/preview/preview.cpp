@@ -272,12 +272,15 @@ void PaintPreview(HWND window, HDC paintDc)
     StretchWhenVisible(view.dc, cx, cy, shrunk.dc, cx - e, cy - e);
 
     FillWhole(canvas.dc, width, height, SystemColourBrush(COLOR_BTNFACE));
-    if (monitorSource.previous != nullptr) {
+    // Without its own surface the canvas DC holds a monochrome bitmap, and the mask method's
+    // saved copy, made like the canvas, could not give the cached monitor back in colour.
+    const bool canvasUsable = IsUsable(canvas);
+    if (canvasUsable && monitorSource.previous != nullptr) {
         TransparentBlit(canvas.dc, monitor.handle, 0, 0, kKeyColour, 0, 0, monitorSource.dc);
     }
     RECT screen = {kScreenLeft, kScreenTop, kScreenLeft + cx, kScreenTop + cy};
     FillRect(canvas.dc, &screen, SystemColourBrush(COLOR_BACKGROUND));
-    if (desktop.handle != nullptr) {
+    if (canvasUsable && desktop.handle != nullptr) {
         TransparentBlit(canvas.dc, desktop.handle, kScreenLeft, kScreenTop, kKeyColour, 0, 0, view.dc);
     }
     if (TrackbarPosition(desktopSlider) == TrackbarPosition(screenSlider)) {
