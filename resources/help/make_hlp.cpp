@@ -3,7 +3,6 @@
 // Usage: make_hlp SOURCE.txt OUTPUT.HLP
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
