@@ -139,6 +139,32 @@ void SetDefaultId(HWND dialog, int id)
     }
 }
 
+// As the dialog manager does when the focus moves: a push button that takes the focus shows
+// as the default (Enter presses it); any other control gives the look back to the dialog's
+// own default button.
+void MoveDefaultButtonTo(HWND dialog, HWND focus)
+{
+    const DialogInfo* info = DialogOf(dialog);
+    if (info == nullptr) {
+        return;
+    }
+    const auto code = SendMessageA(focus, WM_GETDLGCODE, 0, 0);
+    HWND current = FindDefaultButton(dialog);
+    HWND wanted = focus;
+    if ((code & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON)) == 0) {
+        wanted = info->defaultId != 0 ? GetDlgItem(dialog, info->defaultId) : current;
+        if (!IsPushButton(wanted)) {
+            wanted = current;
+        }
+    }
+    if (current != nullptr && current != wanted) {
+        SendMessageA(current, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    }
+    if (wanted != nullptr && (SendMessageA(wanted, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+        SendMessageA(wanted, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    }
+}
+
 LRESULT NextControl(HWND dialog, WPARAM wParam, LPARAM lParam)
 {
     HWND target = nullptr;
@@ -149,6 +175,7 @@ LRESULT NextControl(HWND dialog, WPARAM wParam, LPARAM lParam)
     }
     if (target != nullptr && IsChild(dialog, target)) {
         SetFocus(target);
+        MoveDefaultButtonTo(dialog, target);
     }
     return 0;
 }
