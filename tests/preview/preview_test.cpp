@@ -91,8 +91,8 @@ protected:
     void Start(const char* library, int depth = 32, int sliderMax = 4)
     {
         winsim::SetDisplayMode({1024, 768, depth, 75});
-        kFace = Displayed(GetSysColor(COLOR_BTNFACE));
-        kBackground = Displayed(GetSysColor(COLOR_BACKGROUND));
+        face_ = Displayed(GetSysColor(COLOR_BTNFACE));
+        background_ = Displayed(GetSysColor(COLOR_BACKGROUND));
         std::string pattern = (fs::temp_directory_path() / "kv_preview_XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         directory_ = pattern;
@@ -177,7 +177,7 @@ protected:
     COLORREF MonitorAt(int x, int y) const
     {
         const COLORREF pixel = monitor_.At(x, y);
-        return pixel == kKey ? kFace : pixel;
+        return pixel == kKey ? face_ : pixel;
     }
 
     // What the preview shows when the desktop picture is drawn unscaled, with or without the
@@ -189,7 +189,7 @@ protected:
         }
         if (Inside(x, y, kScreenLeft, kScreenTop, desktop_.width, desktop_.height)) {
             const COLORREF pixel = desktop_.At(x - kScreenLeft, y - kScreenTop);
-            return pixel == kKey ? kBackground : pixel;
+            return pixel == kKey ? background_ : pixel;
         }
         return MonitorAt(x, y);
     }
@@ -200,8 +200,8 @@ protected:
     }
 
     fs::path directory_;
-    COLORREF kFace = CLR_INVALID;
-    COLORREF kBackground = CLR_INVALID;
+    COLORREF face_ = CLR_INVALID;
+    COLORREF background_ = CLR_INVALID;
     HWND page_ = nullptr;
     HWND desktopSlider_ = nullptr;
     HWND screenSlider_ = nullptr;
@@ -260,7 +260,7 @@ TEST_F(PreviewTest, EachDesktopStepLeavesTenMorePixelsOfBackgroundRightAndBelow)
         for (int x = 0; x < desktop_.width; ++x) {
             const COLORREF pixel = shown.At(kScreenLeft + x, kScreenTop + y);
             if (x >= width || y >= height) {
-                ASSERT_EQ(pixel, kBackground) << "band at (" << x << ", " << y << ")";
+                ASSERT_EQ(pixel, background_) << "band at (" << x << ", " << y << ")";
             } else if (y != 10 * height / desktop_.height) {
                 // Every test desktop pixel has blue 200, so the shrunk image never shows
                 // the background; the row of the key spot may.
@@ -287,7 +287,7 @@ TEST_F(PreviewTest, EachScreenStepBelowTheMaximumEnlargesTenPixelsLessOfTheTopLe
     for (int y = 0; y < desktop_.height; ++y) {
         for (int x = 0; x < desktop_.width; ++x) {
             const COLORREF pixel = shown.At(kScreenLeft + x, kScreenTop + y);
-            if (pixel == kBackground || GetBValue(pixel) != 200) {
+            if (pixel == background_ || GetBValue(pixel) != 200) {
                 continue;  // the key spot and its neighbours
             }
             ASSERT_LT(GetRValue(pixel), width) << "at (" << x << ", " << y << ")";
@@ -310,9 +310,9 @@ TEST_P(KeyColourTest, KeyPixelsShowTheFillsAndAPixelOneStepAwayIsOpaque)
     Start(KV_TEST_PICTURES_PATH, GetParam());
     SetPositions(0, 4);
     const winsim::Image shown = Paint();
-    EXPECT_EQ(shown.At(5, 2), kFace);
-    EXPECT_EQ(shown.At(100, 160), kFace);  // the stand
-    EXPECT_EQ(shown.At(kScreenLeft + 10, kScreenTop + 10), kBackground);
+    EXPECT_EQ(shown.At(5, 2), face_);
+    EXPECT_EQ(shown.At(100, 160), face_);  // the stand
+    EXPECT_EQ(shown.At(kScreenLeft + 10, kScreenTop + 10), background_);
     const std::array<COLORREF, 3> nearKey{RGB(254, 255, 0), RGB(255, 254, 0), RGB(255, 255, 1)};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(shown.At(2 + i, 2), nearKey[static_cast<std::size_t>(i)]) << "monitor " << i;
@@ -332,8 +332,8 @@ TEST_F(PreviewTest, AtSixteenBitsColoursThatStoreAsTheKeyAreTransparent)
     SetPositions(0, 4);
     const winsim::Image shown = Paint();
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(shown.At(2 + i, 2), kFace) << i;
-        EXPECT_EQ(shown.At(kScreenLeft + 11 + i, kScreenTop + 10), kBackground) << i;
+        EXPECT_EQ(shown.At(2 + i, 2), face_) << i;
+        EXPECT_EQ(shown.At(kScreenLeft + 11 + i, kScreenTop + 10), background_) << i;
     }
 }
 
@@ -365,7 +365,7 @@ TEST_F(PreviewTest, TransparentBlitDrawsAllButTheKeyAndGivesTheSourceBack)
     EXPECT_EQ(FirstDifference(drawn,
                               [&](int x, int y) {
                                   const COLORREF pixel = before.At(x - 3, y - 2);
-                                  return pixel == CLR_INVALID || pixel == kKey ? kFace : pixel;
+                                  return pixel == CLR_INVALID || pixel == kKey ? face_ : pixel;
                               }),
               "");
 
@@ -374,8 +374,8 @@ TEST_F(PreviewTest, TransparentBlitDrawsAllButTheKeyAndGivesTheSourceBack)
     TransparentBlit(targetDc, nullptr, 0, 0, kKey, 2, 1, sourceDc);
     EXPECT_EQ(winsim::ReadBitmap(source).pixels, before.pixels);
     EXPECT_EQ(GetPixel(targetDc, 1, 0), before.At(1, 0));
-    EXPECT_EQ(GetPixel(targetDc, 2, 0), kFace);
-    EXPECT_EQ(GetPixel(targetDc, 1, 1), kFace);
+    EXPECT_EQ(GetPixel(targetDc, 2, 0), face_);
+    EXPECT_EQ(GetPixel(targetDc, 1, 1), face_);
 
     SelectObject(sourceDc, oldSource);
     SelectObject(targetDc, oldTarget);
@@ -429,8 +429,8 @@ TEST_F(PreviewTest, ADisplayChangeDeletesTheBitmapsAndTheNextPaintLoadsThemForTh
     ASSERT_EQ(GetObjectA(GetPreviewBitmap(MonitorBitmap).handle, sizeof info, &info),
               static_cast<int>(sizeof info));
     EXPECT_EQ(info.bmBitsPixel, 16);
-    kFace = Displayed(GetSysColor(COLOR_BTNFACE));
-    kBackground = Displayed(GetSysColor(COLOR_BACKGROUND));
+    face_ = Displayed(GetSysColor(COLOR_BTNFACE));
+    background_ = Displayed(GetSysColor(COLOR_BACKGROUND));
     monitor_ = LoadPicture(MonitorBitmap);
     desktop_ = LoadPicture(DesktopBitmap);
     EXPECT_EQ(FirstDifference(Shown(), [&](int x, int y) { return Unscaled(x, y, false); }), "");
@@ -498,7 +498,7 @@ TEST_F(PreviewTest, ExtentsThatShrinkToNothingIssueNoEmptyBlitAndShowTheBackgrou
         EXPECT_EQ(FirstDifference(shown,
                                   [&](int x, int y) {
                                       if (InScreen(x, y)) {
-                                          return vanished ? kBackground : shown.At(x, y);
+                                          return vanished ? background_ : shown.At(x, y);
                                       }
                                       return Unscaled(x, y, overlay);
                                   }),
@@ -519,7 +519,7 @@ TEST_F(PreviewTest, AMonitorThatCannotBeLoadedLeavesTheFaceAndIsTriedAgain)
     Save(shown, "no_monitor");
     EXPECT_EQ(winsim::LiveGdiObjects(winsim::GdiKind::Bitmap), 1);
     EXPECT_EQ(
-        FirstDifference(shown, [&](int x, int y) { return InScreen(x, y) ? Unscaled(x, y, false) : kFace; }),
+        FirstDifference(shown, [&](int x, int y) { return InScreen(x, y) ? Unscaled(x, y, false) : face_; }),
         "");
     EXPECT_EQ(FirstDifference(Paint(), [&](int x, int y) { return Unscaled(x, y, false); }), "");
 }

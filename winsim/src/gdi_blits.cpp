@@ -57,8 +57,9 @@ std::uint32_t Ternary(std::uint8_t code, std::uint32_t p, std::uint32_t s, std::
 
 // Applies the operation to n pixels of a row; `s` may be null when the operation reads no
 // source.
-void ApplyRow(std::uint8_t code, std::uint32_t* d, const std::uint32_t* s, std::uint32_t p, int n,
-              std::uint32_t mask)
+[[gnu::target_clones("avx2", "default")]] void ApplyRow(std::uint8_t code, std::uint32_t* __restrict__ d,
+                                                        const std::uint32_t* __restrict__ s, std::uint32_t p,
+                                                        int n, std::uint32_t mask)
 {
     const auto count = static_cast<std::size_t>(n);
     switch (code) {
@@ -126,13 +127,38 @@ public:
         }
     }
 
+    bool Converts() const { return kind_ != Kind::Same; }
+
     const std::uint32_t* Convert(const std::uint32_t* source, int n, std::vector<std::uint32_t>& buffer) const
     {
         if (kind_ == Kind::Same) {
             return source;
         }
         buffer.resize(static_cast<std::size_t>(n));
-        std::uint32_t* out = buffer.data();
+        ConvertInto(source, n, buffer.data());
+        return buffer.data();
+    }
+
+    // Copying and masking with a converted source, in one pass over the row.
+    bool CopyOrMask(std::uint8_t code, const std::uint32_t* __restrict__ source, int n,
+                    std::uint32_t* __restrict__ out) const
+    {
+        if (code == 0xCC) {
+            ConvertInto(source, n, out);
+            return true;
+        }
+        if (code == 0x88 && kind_ == Kind::FromMono) {
+            for (int i = 0; i < n; ++i) {
+                out[i] &= (source[i] & 1U) != 0 ? one_ : zero_;
+            }
+            return true;
+        }
+        return false;
+    }
+
+private:
+    void ConvertInto(const std::uint32_t* __restrict__ source, int n, std::uint32_t* __restrict__ out) const
+    {
         switch (kind_) {
             case Kind::ToMono:
                 for (int i = 0; i < n; ++i) {
@@ -144,16 +170,17 @@ public:
                     out[i] = (source[i] & 1U) != 0 ? one_ : zero_;
                 }
                 break;
-            default:
+            case Kind::Colour:
                 for (int i = 0; i < n; ++i) {
                     out[i] = ToDevice(to_, ToColour(from_, source[i]));
                 }
                 break;
+            case Kind::Same:
+                std::memcpy(out, source, static_cast<std::size_t>(n) * sizeof(std::uint32_t));
+                break;
         }
-        return out;
     }
 
-private:
     enum class Kind { Same, ToMono, FromMono, Colour };
     Kind kind_ = Kind::Same;
     PixelFormat from_;
@@ -208,8 +235,9 @@ Surface CopyOf(const Surface& surface, int x, int y, int width, int height)
     return copy;
 }
 
-BOOL Transfer(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
-              HDC source, std::int64_t sourceX, std::int64_t sourceY, DWORD rop)
+[[gnu::target_clones("avx2", "default")]] BOOL Transfer(HDC destination, std::int64_t x, std::int64_t y,
+                                                        std::int64_t width, std::int64_t height, HDC source,
+                                                        std::int64_t sourceX, std::int64_t sourceY, DWORD rop)
 {
     const std::uint8_t code = RopCode(rop);
     const auto target = ResolveTarget(destination);
@@ -278,7 +306,11 @@ BOOL Transfer(HDC destination, std::int64_t x, std::int64_t y, std::int64_t widt
         std::uint32_t* d = out.Row(static_cast<int>(dy + row)) + (dx + columns.first);
         const std::uint32_t* s = nullptr;
         if (in != nullptr) {
-            s = converter->Convert(in->Row(inY + static_cast<int>(row - rows.first)) + inX, n, buffer);
+            const std::uint32_t* sourceRow = in->Row(inY + static_cast<int>(row - rows.first)) + inX;
+            if (converter->Converts() && converter->CopyOrMask(code, sourceRow, n, d)) {
+                continue;
+            }
+            s = converter->Convert(sourceRow, n, buffer);
         }
         ApplyRow(code, d, s, pattern, n, mask);
     }
@@ -303,9 +335,11 @@ std::vector<Range> StretchMap(std::int64_t destination, std::int64_t source, boo
     return map;
 }
 
-BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
-             HDC source, std::int64_t sourceX, std::int64_t sourceY, std::int64_t sourceWidth,
-             std::int64_t sourceHeight, DWORD rop)
+[[gnu::target_clones("avx2", "default")]] BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y,
+                                                       std::int64_t width, std::int64_t height, HDC source,
+                                                       std::int64_t sourceX, std::int64_t sourceY,
+                                                       std::int64_t sourceWidth, std::int64_t sourceHeight,
+                                                       DWORD rop)
 {
     const std::uint8_t code = RopCode(rop);
     const auto target = ResolveTarget(destination);
@@ -355,51 +389,74 @@ BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width
     const std::uint32_t mask = ValueMask(out.format);
     const std::uint32_t pattern = UsesPattern(code) ? PatternValue(destination, out.format) : 0;
     const int sourceSpan = static_cast<int>(sourceColumns.last - sourceColumns.first);
-    const auto count = columnMap.size();
+    const std::size_t count = columnMap.size();
+    // Where each destination column reads in a converted source line, when it reads one
+    // pixel; a shrink that combines runs reads them through columnMap.
+    bool onePixelEach = true;
+    std::vector<std::int64_t> columnAt(count, -1);
+    for (std::size_t c = 0; c < count; ++c) {
+        const Range span = columnMap[c];
+        if (span.first < span.last) {
+            columnAt[c] = span.first - sourceColumns.first;
+            onePixelEach = onePixelEach && span.last - span.first == 1;
+        }
+    }
+    // The runs of destination columns that some source pixel reaches.
+    std::vector<Range> runs;
+    for (std::size_t c = 0; c < count;) {
+        if (columnAt[c] < 0) {
+            ++c;
+            continue;
+        }
+        std::size_t end = c;
+        while (end < count && columnAt[end] >= 0) {
+            ++end;
+        }
+        runs.push_back(Range{static_cast<std::int64_t>(c), static_cast<std::int64_t>(end)});
+        c = end;
+    }
     std::vector<std::uint32_t> buffer;
+    std::vector<std::uint32_t> line(count);
     std::vector<std::uint32_t> combined(count);
+    Range combinedRows{-1, -1};
     for (std::size_t r = 0; r < rowMap.size(); ++r) {
         const Range sourceRange = rowMap[r];
         if (sourceRange.first >= sourceRange.last) {
             continue;
         }
-        for (std::int64_t sourceRow = sourceRange.first; sourceRow < sourceRange.last; ++sourceRow) {
-            // line[k] is the source pixel at offset sourceColumns.first + k.
-            const std::uint32_t* line = converter.Convert(
-                in->Row(static_cast<int>(inY + sourceRow)) + (inX + sourceColumns.first), sourceSpan, buffer);
-            const bool firstRow = sourceRow == sourceRange.first;
-            for (std::size_t c = 0; c < count; ++c) {
-                const Range span = columnMap[c];
-                if (span.first >= span.last) {
-                    continue;
+        // Destination rows that repeat a source row reuse its pixels.
+        if (sourceRange.first != combinedRows.first || sourceRange.last != combinedRows.last) {
+            combinedRows = sourceRange;
+            for (std::int64_t sourceRow = sourceRange.first; sourceRow < sourceRange.last; ++sourceRow) {
+                const std::uint32_t* converted = converter.Convert(
+                    in->Row(static_cast<int>(inY + sourceRow)) + (inX + sourceColumns.first), sourceSpan,
+                    buffer);
+                std::uint32_t* target = sourceRow == sourceRange.first ? combined.data() : line.data();
+                for (const Range& run : runs) {
+                    for (auto c = static_cast<std::size_t>(run.first); c < static_cast<std::size_t>(run.last);
+                         ++c) {
+                        std::uint32_t value = converted[columnAt[c]];
+                        if (!onePixelEach) {
+                            for (std::int64_t k = columnAt[c] + 1;
+                                 k < columnMap[c].last - sourceColumns.first; ++k) {
+                                value = combineWithOr ? value | converted[k] : value & converted[k];
+                            }
+                        }
+                        target[c] = value;
+                    }
                 }
-                std::uint32_t value = line[span.first - sourceColumns.first];
-                for (std::int64_t k = span.first + 1 - sourceColumns.first;
-                     k < span.last - sourceColumns.first; ++k) {
-                    value = combineWithOr ? value | line[k] : value & line[k];
-                }
-                if (firstRow) {
-                    combined[c] = value;
-                } else {
-                    combined[c] = combineWithOr ? combined[c] | value : combined[c] & value;
+                if (sourceRow != sourceRange.first) {
+                    for (std::size_t c = 0; c < count; ++c) {
+                        combined[c] = combineWithOr ? combined[c] | line[c] : combined[c] & line[c];
+                    }
                 }
             }
         }
         std::uint32_t* d = out.Row(static_cast<int>(dye.start + rows.first + static_cast<std::int64_t>(r))) +
                            (dxe.start + columns.first);
-        // Runs of destination pixels that some source pixel reaches.
-        std::size_t c = 0;
-        while (c < count) {
-            if (columnMap[c].first >= columnMap[c].last) {
-                ++c;
-                continue;
-            }
-            std::size_t end = c;
-            while (end < count && columnMap[end].first < columnMap[end].last) {
-                ++end;
-            }
-            ApplyRow(code, d + c, combined.data() + c, pattern, static_cast<int>(end - c), mask);
-            c = end;
+        for (const Range& run : runs) {
+            ApplyRow(code, d + run.first, combined.data() + run.first, pattern,
+                     static_cast<int>(run.last - run.first), mask);
         }
     }
     return TRUE;

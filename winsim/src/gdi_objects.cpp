@@ -127,6 +127,20 @@ Table& State()
     return *table;
 }
 
+// Removes an object from the table; a bitmap's pixel memory goes back for the next one.
+void Erase(HGDIOBJ handle)
+{
+    auto& objects = State().objects;
+    auto found = objects.find(reinterpret_cast<std::uintptr_t>(handle));
+    if (found == objects.end()) {
+        return;
+    }
+    if (auto* bitmap = std::get_if<BitmapObject>(&found->second.payload)) {
+        RecycleSurface(std::move(bitmap->surface));
+    }
+    objects.erase(found);
+}
+
 // The DC lets go of one selected object; a pending deletion completes with the last one.
 void Deselect(HGDIOBJ handle)
 {
@@ -136,7 +150,7 @@ void Deselect(HGDIOBJ handle)
     }
     object->selections = std::max(0, object->selections - 1);
     if (object->deletePending && object->selections == 0) {
-        State().objects.erase(reinterpret_cast<std::uintptr_t>(handle));
+        Erase(handle);
     }
 }
 
@@ -395,7 +409,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object)
         found->deletePending = true;
         return TRUE;
     }
-    winsim::detail::State().objects.erase(reinterpret_cast<std::uintptr_t>(object));
+    winsim::detail::Erase(object);
     return TRUE;
 }
 

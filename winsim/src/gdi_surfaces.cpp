@@ -106,6 +106,12 @@ std::uint32_t Widen(std::uint32_t field, int bits)
     return ((field << (8 - bits)) | (field >> (2 * bits - 8))) & 0xFF;
 }
 
+std::vector<std::vector<std::uint32_t>>& SpareMemory()
+{
+    static auto* spare = new std::vector<std::vector<std::uint32_t>>;
+    return *spare;
+}
+
 struct Screen {
     Surface surface;
     DisplayMode madeFor;
@@ -225,12 +231,41 @@ COLORREF ToColour(PixelFormat format, std::uint32_t value)
 
 Surface MakeSurface(int width, int height, PixelFormat format)
 {
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     Surface surface;
     surface.width = width;
     surface.height = height;
     surface.format = format;
-    surface.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::vector<std::vector<std::uint32_t>>& spare = SpareMemory();
+    // The smallest spare block that holds the pixels, if any.
+    auto best = spare.end();
+    for (auto block = spare.begin(); block != spare.end(); ++block) {
+        if (block->capacity() >= count && (best == spare.end() || block->capacity() < best->capacity())) {
+            best = block;
+        }
+    }
+    if (best != spare.end()) {
+        surface.pixels = std::move(*best);
+        spare.erase(best);
+        surface.pixels.resize(count);
+    } else {
+        surface.pixels.resize(count);
+    }
     return surface;
+}
+
+void RecycleSurface(Surface&& surface)
+{
+    constexpr std::size_t kSpareBlocks = 16;
+    constexpr std::size_t kLargestSpare = std::size_t{1} << 22;  // pixels
+    std::vector<std::vector<std::uint32_t>>& spare = SpareMemory();
+    if (surface.pixels.capacity() == 0 || surface.pixels.capacity() > kLargestSpare) {
+        return;
+    }
+    if (spare.size() == kSpareBlocks) {
+        spare.erase(spare.begin());
+    }
+    spare.push_back(std::move(surface.pixels));
 }
 
 PixelFormat DisplayFormat()

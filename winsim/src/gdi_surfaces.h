@@ -33,7 +33,9 @@ struct Surface {
     int width = 0;
     int height = 0;
     PixelFormat format = PixelFormat::Mono;
-    std::vector<std::uint32_t> pixels;  // row after row from the top, all black at first
+    // Row after row from the top. Windows leaves a new bitmap's pixels undefined: fresh
+    // memory is black, memory that a deleted bitmap left keeps what it held.
+    std::vector<std::uint32_t> pixels;
 
     std::uint32_t* Row(int y)
     {
@@ -49,6 +51,9 @@ struct Surface {
 constexpr std::int64_t kMaxSurfacePixels = std::int64_t{1} << 26;
 
 Surface MakeSurface(int width, int height, PixelFormat format);
+// Keeps a deleted surface's memory for the next MakeSurface, as a display driver keeps its
+// off-screen memory, so that a paint's short-lived bitmaps cost no fresh pages.
+void RecycleSurface(Surface&& surface);
 // The desktop's pixels at the display's size and depth; made anew, filled with the desktop
 // colour, whenever the display mode has changed since it was last used.
 Surface& ScreenSurface();
