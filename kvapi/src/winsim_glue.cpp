@@ -34,7 +34,9 @@ HMODULE InstallInWinsim(std::string_view directory, AdapterConfig config)
     }
     path += "KVAPI32.DLL";
     const HMODULE module = winsim::RegisterModule(
-        path, {{"KVAPIProc", AsFarProc(&KVAPIProc)}, {"KVAPIGetLog", AsFarProc(&KVAPIGetLog)}});
+        path, {{"KVAPIProc", AsFarProc(&KVAPIProc)},
+               {"KVAPIGetLog", AsFarProc(&KVAPIGetLog)},
+               {"KVAPISetMode", AsFarProc(&KVAPISetMode)}});
 
     ResetAdapter(std::move(config));
     Adapter& adapter = TheAdapter();

@@ -9,7 +9,7 @@
 
 namespace kvapi {
 
-// Registers `directory`\KVAPI32.DLL (exports KVAPIProc and KVAPIGetLog) and sets winsim's
+// Registers `directory`\KVAPI32.DLL (exports KVAPIProc, KVAPIGetLog and KVAPISetMode) and sets winsim's
 // display from the adapter; from then on every change of the adapter's mode or screen area
 // reaches winsim's display model.
 HMODULE InstallInWinsim(std::string_view directory, AdapterConfig config = DefaultConfig());
