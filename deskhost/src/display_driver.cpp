@@ -59,6 +59,7 @@ bool DisplayDriver::Open(const std::string& libraryPath)
         Close();
         return false;
     }
+    setMode_ = ProcAs<SetModeProc>(GetProcAddress(library_, "KVAPISetMode"));
     return true;
 }
 
@@ -69,6 +70,12 @@ void DisplayDriver::Close()
     }
     library_ = nullptr;
     proc_ = nullptr;
+    setMode_ = nullptr;
+}
+
+bool DisplayDriver::SetMode(const ModeEntry& mode) const
+{
+    return setMode_ != nullptr && setMode_(mode.width, mode.height, mode.depth, 0) != FALSE;
 }
 
 std::vector<ModeEntry> DisplayDriver::ReadModeTable() const

@@ -250,7 +250,7 @@ LRESULT OnApply(HWND page)
             ModeEntry wanted = current;
             wanted.width = size.width;
             wanted.height = size.height;
-            if (!ChangeDisplayMode(wanted)) {
+            if (!ChangeDisplayMode(state.driver, wanted)) {
                 ++state.activity.refusedApplies;
                 return PSNRET_INVALID_NOCHANGEPAGE;
             }

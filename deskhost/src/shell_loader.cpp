@@ -17,21 +17,24 @@ using GetClassObjectProc = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 using CanUnloadNowProc = HRESULT(WINAPI*)();
 
 // The panel's sheet takes the pages an extension adds; the display extension must add none.
-BOOL CALLBACK CountAddedPage(HPROPSHEETPAGE /*page*/, LPARAM context)
+BOOL CALLBACK KeepAddedPage(HPROPSHEETPAGE page, LPARAM context)
 {
-    ++reinterpret_cast<ExtensionSession*>(context)->pagesAdded;
-    return FALSE;
+    auto* session = reinterpret_cast<ExtensionSession*>(context);
+    ++session->pagesAdded;
+    if (page != nullptr) {
+        session->pages.push_back(page);
+    }
+    return page != nullptr;
 }
 
-bool CreateExtension(HMODULE module, ExtensionSession& session)
+bool CreateExtension(HMODULE module, const CLSID& classId, ExtensionSession& session)
 {
     const auto getClassObject = ProcAs<GetClassObjectProc>(GetProcAddress(module, "DllGetClassObject"));
     if (getClassObject == nullptr) {
         return false;
     }
     IClassFactory* factory = nullptr;
-    session.classObjectResult =
-        getClassObject(kDisplayExtensionClassId, kClassFactoryId, reinterpret_cast<void**>(&factory));
+    session.classObjectResult = getClassObject(classId, kClassFactoryId, reinterpret_cast<void**>(&factory));
     if (FAILED(session.classObjectResult) || factory == nullptr) {
         return false;
     }
@@ -45,12 +48,17 @@ bool CreateExtension(HMODULE module, ExtensionSession& session)
 
 bool LoadDisplayExtension(const std::string& modulePath, ExtensionSession& session)
 {
+    return LoadSheetExtension(modulePath, kDisplayExtensionClassId, session);
+}
+
+bool LoadSheetExtension(const std::string& modulePath, const CLSID& classId, ExtensionSession& session)
+{
     session = ExtensionSession{};
     session.module = LoadLibraryA(modulePath.c_str());
     if (session.module == nullptr) {
         return false;
     }
-    if (!CreateExtension(session.module, session)) {
+    if (!CreateExtension(session.module, classId, session)) {
         UnloadDisplayExtension(session);
         return false;
     }
@@ -60,7 +68,7 @@ bool LoadDisplayExtension(const std::string& modulePath, ExtensionSession& sessi
         session.initializeResult = init->Initialize(nullptr, nullptr, nullptr);
         init->Release();
     }
-    session.addPagesResult = session.extension->AddPages(CountAddedPage, reinterpret_cast<LPARAM>(&session));
+    session.addPagesResult = session.extension->AddPages(KeepAddedPage, reinterpret_cast<LPARAM>(&session));
     return true;
 }
 

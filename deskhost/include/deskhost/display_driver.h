@@ -37,11 +37,16 @@ public:
     bool IsOpen() const { return proc_ != nullptr; }
     // The mode table; empty when the driver is absent or refuses.
     std::vector<ModeEntry> ReadModeTable() const;
+    // Tells the driver to put that size and depth into force at the rate in force (the
+    // stand-in driver's KVAPISetMode); false when it has no such mode or no such entry.
+    bool SetMode(const ModeEntry& mode) const;
 
 private:
     using KvapiProc = DWORD(WINAPI*)(DWORD, DWORD, LPVOID, DWORD, DWORD);
+    using SetModeProc = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD);
     HMODULE library_ = nullptr;
     KvapiProc proc_ = nullptr;
+    SetModeProc setMode_ = nullptr;
 };
 
 // The distinct desktop sizes in ascending order (at most 31), as the Settings page's desktop
@@ -53,8 +58,8 @@ std::vector<std::uint32_t> DepthsOf(const std::vector<ModeEntry>& modes, std::ui
 // The screen's mode now: desktop size, depth and refresh rate.
 ModeEntry CurrentScreenMode();
 
-// Puts a display mode into force through the driver and tells every top-level window, as
-// the system does after a mode change. False when the driver has no such mode.
-bool ChangeDisplayMode(const ModeEntry& mode);
+// Puts a display mode into force through the driver and has the system's screen follow it,
+// which tells every top-level window. False when the driver or the screen has no such mode.
+bool ChangeDisplayMode(const DisplayDriver& driver, const ModeEntry& mode);
 
 }  // namespace deskhost

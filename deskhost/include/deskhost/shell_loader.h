@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <string>
+#include <vector>
 
 namespace deskhost {
 
@@ -20,6 +21,7 @@ struct ExtensionSession {
     HRESULT initializeResult = E_FAIL;   // IShellExtInit::Initialize
     HRESULT addPagesResult = E_FAIL;     // IShellPropSheetExt::AddPages
     int pagesAdded = 0;                  // calls of the add-page callback
+    std::vector<HPROPSHEETPAGE> pages;   // the pages those calls gave
 };
 
 struct UnloadResult {
@@ -31,6 +33,9 @@ struct UnloadResult {
 // False when the module does not load (its start-up refused) or gives no extension object;
 // the panel then opens without it, as the shell's does.
 bool LoadDisplayExtension(const std::string& modulePath, ExtensionSession& session);
+// The same for the class identifier that a handler's registration names; the pages that the
+// extension adds through the callback are kept in `pages` for the sheet.
+bool LoadSheetExtension(const std::string& modulePath, const CLSID& classId, ExtensionSession& session);
 UnloadResult UnloadDisplayExtension(ExtensionSession& session);
 
 }  // namespace deskhost
