@@ -180,5 +180,8 @@ public:
 // The panel on winsim, in this process. One panel per process: the extension's module-wide
 // state lasts as long as the process.
 std::unique_ptr<PanelHarness> MakeWinsimHarness();
+// The real program under Windows or Wine, in this process: the extension loaded through its
+// registration, message boxes and dialogs answered as they open, time passing for real.
+std::unique_ptr<PanelHarness> MakeWindowsHarness();
 
 }  // namespace deskhost
