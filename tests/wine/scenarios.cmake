@@ -1,0 +1,51 @@
+# The scenarios of tests/scenario, built for Windows against the real program: deskhost's
+# Windows sources with the harness that drives them, the real KVSETTNG.DLL loaded through its
+# registration, GoogleTest compiled by the cross compiler from Debian's sources. Every case
+# runs under Wine in its own process, all on one virtual display.
+set(KV_GOOGLETEST_SOURCE /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources (Debian package googletest)")
+if(NOT EXISTS ${KV_GOOGLETEST_SOURCE}/CMakeLists.txt)
+    message(STATUS "No GoogleTest sources at ${KV_GOOGLETEST_SOURCE}: the scenarios are not built for Windows")
+    return()
+endif()
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(${KV_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)
+
+# A resource library of a version too old for the extension, as the scenarios on winsim use.
+set(KV_WINE_TOO_OLD_RLB ${CMAKE_CURRENT_BINARY_DIR}/tooold.RLB)
+add_custom_command(
+    OUTPUT ${KV_WINE_TOO_OLD_RLB}
+    COMMAND ${KV_WINDRES} -DFORMAT=2 -DOLDEST=2 -DCURRENT=1 -DEXTRA=0L
+            ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc -O coff -o ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
+    COMMAND ${KV_PE_LD} -shared -e 0 --dll -o ${KV_WINE_TOO_OLD_RLB} ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc)
+add_custom_target(wine_fixture_libraries DEPENDS ${KV_WINE_TOO_OLD_RLB})
+
+file(GLOB KV_SCENARIO_SOURCES ${CMAKE_SOURCE_DIR}/tests/scenario/*_test.cpp)
+add_executable(wine_scenarios ${KV_SCENARIO_SOURCES} ${CMAKE_SOURCE_DIR}/deskhost/deskhost.rc)
+target_include_directories(wine_scenarios PRIVATE ${CMAKE_SOURCE_DIR}/deskhost/include)
+target_link_libraries(wine_scenarios PRIVATE deskhost_windows GTest::gtest_main)
+target_link_options(wine_scenarios PRIVATE -static -static-libgcc -static-libstdc++)
+# The scenarios ask for the winsim panel by name; built for Windows, the same call opens the
+# real program.
+target_compile_definitions(wine_scenarios PRIVATE MakeWinsimHarness=MakeWindowsHarness
+                           KV_TOO_OLD_RLB="${KV_WINE_TOO_OLD_RLB}"
+                           KV_DEFAULT_SESSION="Z:${CMAKE_SOURCE_DIR}/sessions/default.session")
+add_dependencies(wine_scenarios wine_fixture_libraries)
+set_target_properties(wine_scenarios PROPERTIES
+                      CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}")
+
+# GoogleTest needs std::mutex: these targets are built with the POSIX-threads variant of the
+# cross compiler, like deskhost_windows (the rest of the build keeps the win32-threads one).
+foreach(target gtest gtest_main wine_scenarios)
+    set_target_properties(${target} PROPERTIES
+                          CXX_COMPILER_LAUNCHER ${CMAKE_CURRENT_SOURCE_DIR}/posix-threads-cxx.sh
+                          CXX_LINKER_LAUNCHER ${CMAKE_CURRENT_SOURCE_DIR}/posix-threads-cxx.sh)
+endforeach()
+
+add_test(NAME wine.display_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-display-fixture.sh start ${CMAKE_BINARY_DIR})
+add_test(NAME wine.display_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-display-fixture.sh stop ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.display_start PROPERTIES FIXTURES_SETUP wine_display LABELS wine)
+set_tests_properties(wine.display_stop PROPERTIES FIXTURES_CLEANUP wine_display LABELS wine)
+gtest_discover_tests(wine_scenarios TEST_PREFIX wine. DISCOVERY_TIMEOUT 120
+                     PROPERTIES LABELS wine FIXTURES_REQUIRED wine_display TIMEOUT 60)
