@@ -53,8 +53,8 @@ wine_shooter_start() {
 wine_display_stop() {
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  if [ -n "$wine_shooter_pid" ]; then kill "$wine_shooter_pid" 2>/dev/null; wait "$wine_shooter_pid" 2>/dev/null; fi
-  if [ -n "$wine_display_pid" ]; then kill "$wine_display_pid" 2>/dev/null; wait "$wine_display_pid" 2>/dev/null; fi
+  if [ -n "$wine_shooter_pid" ]; then kill "$wine_shooter_pid" 2>/dev/null; wait "$wine_shooter_pid" 2>/dev/null || true; fi
+  if [ -n "$wine_display_pid" ]; then kill "$wine_display_pid" 2>/dev/null; wait "$wine_display_pid" 2>/dev/null || true; fi
   wine_shooter_pid=
   wine_display_pid=
   return 0

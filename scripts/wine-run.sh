@@ -12,7 +12,7 @@ shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "$build_dir"
 
-name=$(basename "$program")
+name=${program##*[/\\]}
 marker="$WINEPREFIX/.kv-appdefaults-$name"
 if [ ! -e "$marker" ]; then
   wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d win98 /f >/dev/null 2>&1

@@ -14,7 +14,6 @@
 #include <kvapi/adapter.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -229,20 +228,24 @@ HWND InnermostDialog()
     return nullptr;
 }
 
-// Screenshots of every box and dialog as it opens, when the run asks for them.
+// Screenshots of every box and dialog as it opens, with the sheet around it, when the run
+// asks for them: "03-message-box", "04-dialog", ...
 void PhotographNewDialog(HWND dialog)
 {
     UserState& user = User();
     if (!ScreenshotsWanted() || !user.photographed.insert(dialog).second) {
         return;
     }
-    char caption[128] = {};
-    GetWindowTextA(dialog, caption, sizeof caption);
-    std::string name = "dialog-" + std::to_string(user.photographed.size()) + "-";
-    for (const char* c = caption; *c != 0; ++c) {
-        name += std::isalnum(static_cast<unsigned char>(*c)) ? static_cast<char>(std::tolower(*c)) : '-';
+    const bool messageBox = !IsExtensionDialog(dialog);
+    char number[16];
+    std::snprintf(number, sizeof number, "%02u", static_cast<unsigned>(user.photographed.size()));
+    RECT area{};
+    GetWindowRect(dialog, &area);
+    RECT sheet{};
+    if (user.sheet != nullptr && GetWindowRect(user.sheet, &sheet)) {
+        UnionRect(&area, &area, &sheet);
     }
-    RequestScreenshot(name);
+    RequestScreenshot(std::string(number) + (messageBox ? "-message-box" : "-dialog"), area);
 }
 
 bool RunStep(Step& step)
@@ -252,7 +255,10 @@ bool RunStep(Step& step)
         step.reached = now == 0 ? 1 : now;
     }
     if (step.kind == Step::Wait) {
-        return now - step.reached >= step.milliseconds;
+        if (const HWND open = InnermostDialog()) {
+            PhotographNewDialog(open);
+        }
+        return GetTickCount() - step.reached >= step.milliseconds;
     }
     const HWND dialog = InnermostDialog();
     if (dialog == nullptr) {

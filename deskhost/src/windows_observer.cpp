@@ -37,6 +37,7 @@ struct ObserverState {
     int screenDcs = 0;
     // The procedures of the modal dialogs open now, innermost last, and their records.
     std::vector<std::pair<DLGPROC, std::size_t>> dialogs;
+    std::set<HWND> dialogWindows;
 };
 
 ObserverState& State()
@@ -69,6 +70,9 @@ INT_PTR CALLBACK RelayDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         char caption[256] = {};
         GetWindowTextA(dialog, caption, sizeof caption);
         state.calls.dialogs[index].caption = caption;
+        state.dialogWindows.insert(dialog);
+    } else if (message == WM_NCDESTROY) {
+        state.dialogWindows.erase(dialog);
     }
     return proc != nullptr ? proc(dialog, message, wParam, lParam) : FALSE;
 }
@@ -286,6 +290,11 @@ bool ObserveExtensionModule(const std::wstring& moduleName)
     const auto registerNotification = reinterpret_cast<RegisterNotificationProc>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "LdrRegisterDllNotification")));
     return registerNotification != nullptr && registerNotification(0, OnModuleLoaded, nullptr, &cookie) == 0;
+}
+
+bool IsExtensionDialog(HWND window)
+{
+    return State().dialogWindows.count(window) != 0;
 }
 
 const ExtensionCalls& ExtensionCallsSeen()

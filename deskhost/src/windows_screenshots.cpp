@@ -43,6 +43,15 @@ bool ScreenshotsWanted()
 
 void RequestScreenshot(const std::string& name, HWND window)
 {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (window != nullptr) {
+        GetWindowRect(window, &area);
+    }
+    RequestScreenshot(name, area);
+}
+
+void RequestScreenshot(const std::string& name, const RECT& rect)
+{
     const std::string directory = Directory();
     if (directory.empty()) {
         return;
@@ -50,10 +59,6 @@ void RequestScreenshot(const std::string& name, HWND window)
     const std::string base = directory + "\\" + name;
     DeleteFileA((base + ".done").c_str());
     PumpFor(300);
-    RECT rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    if (window != nullptr) {
-        GetWindowRect(window, &rect);
-    }
     // Written whole under another name first: the taker must never read half a request.
     std::ofstream(base + ".part") << rect.left << ' ' << rect.top << ' ' << rect.right - rect.left << ' '
                                   << rect.bottom - rect.top << '\n';

@@ -31,6 +31,8 @@ struct ExtensionObjects {
 // mapped, before its entry runs. False when the system cannot tell this process of loads.
 bool ObserveExtensionModule(const std::wstring& moduleName);
 const ExtensionCalls& ExtensionCallsSeen();
+// Whether the window is a dialog that the extension runs now (not a message box).
+bool IsExtensionDialog(HWND window);
 ExtensionObjects ExtensionObjectsAlive();
 
 }  // namespace deskhost

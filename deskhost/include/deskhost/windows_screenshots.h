@@ -13,6 +13,7 @@ namespace deskhost {
 // request holds the screen rectangle of `window` (left top width height), the part of the
 // screen that the picture shows; without a window, the whole screen.
 void RequestScreenshot(const std::string& name, HWND window = nullptr);
+void RequestScreenshot(const std::string& name, const RECT& area);
 bool ScreenshotsWanted();
 
 }  // namespace deskhost
