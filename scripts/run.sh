@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds the winsim build and plays a user's session
-# with the stand-in Display control panel (sessions/default.session unless a script is
-# given), with a PNG of the preview after each step in build/sim/session-png unless
-# --png-dir says otherwise. Arguments go to kvsession.
+# The main job: installs what is missing, builds the package for Windows and plays the
+# default scripted session (sessions/default.session) under Wine against the real
+# KVSETTNG.DLL, saving the trace and the screenshots in build/win32/session.
+#
+#   scripts/run.sh [--layout cloned|native] [SCRIPT]            under Wine
+#   scripts/run.sh --winsim [--layout cloned|native] [--png-dir DIR] [SCRIPT]
+#                                                               on winsim instead; the preview
+#                                                               after each step goes to
+#                                                               build/sim/session-png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+
+if [ "${1:-}" != "--winsim" ]; then
+  exec bash scripts/wine-session.sh "$@"
+fi
+shift
 cmake --preset sim >/dev/null
 cmake --build --preset sim --target kvsession
 png_dir=()
 case " $* " in
-    *" --png-dir "*) ;;
-    *) png_dir=(--png-dir build/sim/session-png) ;;
+  *" --png-dir "*) ;;
+  *) png_dir=(--png-dir build/sim/session-png) ;;
 esac
 build/sim/tools/kvsession "${png_dir[@]}" "$@"
