@@ -29,4 +29,11 @@ fi
 if [ -z "${DISPLAY:-}" ] && [ "${1:-}" != "--gtest_list_tests" ]; then
   exec xvfb-run -a -s "-screen 0 1600x1200x24" "$0" "$build_dir" "$program" "$@"
 fi
-wine "$program" "$@"
+# Wine's own processes that the program starts (the desktop, the services) outlive it and keep
+# its output open: the program writes to a file, which is passed on once it has ended.
+output=$(mktemp)
+wine "$program" "$@" </dev/null >"$output" 2>&1
+status=$?
+cat "$output"
+rm -f "$output"
+exit $status

@@ -201,6 +201,7 @@ struct UserState {
     int displayChanges = 0;
     std::set<HWND> photographed;
     bool inStep = false;
+    DWORD waitingSince = 0;  // since when a box or dialog has waited with no step queued
 };
 
 UserState& User()
@@ -278,12 +279,33 @@ bool RunStep(Step& step)
     return true;
 }
 
+// A box or dialog left open with nothing more to do would wait for a user who never comes.
+void StopWhenLeftWaiting()
+{
+    UserState& user = User();
+    if (InnermostDialog() == nullptr) {
+        user.waitingSince = 0;
+        return;
+    }
+    const DWORD now = GetTickCount();
+    if (user.waitingSince == 0) {
+        user.waitingSince = now == 0 ? 1 : now;
+    } else if (now - user.waitingSince > kLongestWaitForAWindow) {
+        Stop("a message loop waits for the user, and there is nothing more to answer");
+    }
+}
+
 void CALLBACK PollUser(HWND, UINT, UINT_PTR, DWORD)
 {
     UserState& user = User();
-    if (user.inStep || user.steps.empty()) {
+    if (user.inStep) {
         return;
     }
+    if (user.steps.empty()) {
+        StopWhenLeftWaiting();
+        return;
+    }
+    user.waitingSince = 0;
     user.inStep = true;
     if (RunStep(user.steps.front())) {
         user.steps.pop_front();
@@ -308,6 +330,29 @@ HWND CreateObserver()
     RegisterClassA(&windowClass);
     return CreateWindowExA(0, kObserverClass, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
+}
+
+// The pointer moved as the user moves it. Under X the move comes back as an input event a
+// little later, which may carry an earlier position: the position is set again until it holds.
+void MoveCursorTo(int x, int y)
+{
+    const DWORD start = GetTickCount();
+    int steady = 0;
+    while (steady < 3 && GetTickCount() - start < 1000) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == x && now.y == y) {
+            ++steady;
+        } else {
+            steady = 0;
+            SetCursorPos(x, y);
+        }
+        MSG message;
+        while (PeekMessageA(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_MOUSE);
+    }
 }
 
 // ---- pictures ----
@@ -657,7 +702,7 @@ public:
     void PressF1Over(PanelControl control) override
     {
         const PanelRect rect = ScreenRect(control);
-        SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+        MoveCursorTo((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         HWND focus = Find(control);
         if (focus == nullptr || !IsWindowEnabled(focus) ||
             (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
@@ -676,7 +721,7 @@ public:
         if (sheet_ == nullptr) {
             return;
         }
-        SetCursorPos(screenPoint.x, screenPoint.y);
+        MoveCursorTo(screenPoint.x, screenPoint.y);
         const POINT point{screenPoint.x, screenPoint.y};
         const HWND target = WindowFromPoint(point);
         if (target == nullptr) {

@@ -49,3 +49,10 @@ set_tests_properties(wine.display_start PROPERTIES FIXTURES_SETUP wine_display L
 set_tests_properties(wine.display_stop PROPERTIES FIXTURES_CLEANUP wine_display LABELS wine)
 gtest_discover_tests(wine_scenarios TEST_PREFIX wine. DISCOVERY_TIMEOUT 120
                      PROPERTIES LABELS wine FIXTURES_REQUIRED wine_display TIMEOUT 60)
+
+# The default session under Wine and on winsim, compared step by step.
+set(KV_SIM_KVSESSION "${CMAKE_SOURCE_DIR}/build/sim/tools/kvsession" CACHE FILEPATH "the winsim build of kvsession, to compare with")
+add_test(NAME wine.session_tells_as_on_winsim
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/session_trace_test.sh $<TARGET_FILE:kvsession> ${KV_SIM_KVSESSION}
+                 ${CMAKE_BINARY_DIR})
+set_tests_properties(wine.session_tells_as_on_winsim PROPERTIES LABELS wine FIXTURES_REQUIRED wine_display TIMEOUT 180)
