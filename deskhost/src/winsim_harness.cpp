@@ -12,8 +12,6 @@
 #include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -381,14 +379,14 @@ public:
 private:
     bool PrepareFiles()
     {
-        static int opened = 0;
-        directory_ = fs::temp_directory_path() /
-                     ("deskhost-" + std::to_string(getpid()) + "-" + std::to_string(++opened));
-        std::error_code error;
-        fs::create_directories(directory_, error);
-        if (error) {
+        // A directory of its own each time: a name made from the process id can meet one that an
+        // earlier process with the same id left behind.
+        std::string pattern = (fs::temp_directory_path() / "deskhost-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
             return false;
         }
+        directory_ = pattern;
+        std::error_code error;
         const std::string library = options_.resourceLibrary.empty() ? KV_RLB_PATH : options_.resourceLibrary;
         if (!options_.resourceLibraryMissing) {
             fs::copy_file(library, directory_ / "KVSettng.RLB", error);
