@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
+#include <utility>
 #include <vector>
 
 #include "gdi_test_support.h"
@@ -139,6 +140,42 @@ TEST_F(GdiBlitTest, StretchingRepeatsOrCombinesByTheStretchMode)
     SetStretchBltMode(narrow.dc, COLORONCOLOR);
     ASSERT_TRUE(StretchBlt(narrow.dc, 0, 0, 2, 1, source.dc, 0, 0, 4, 1, SRCCOPY));
     EXPECT_EQ(Row(narrow, 0, 2), (std::vector<COLORREF>{pixels[0], pixels[2]}));
+}
+
+// A 5 x 3 source shrunk to 2 x 2: columns 0-1 and 2-4, rows 0 and 1-2 combine into one pixel
+// each, in both directions at once; the first row runs of three, the second of two.
+TEST_F(GdiBlitTest, AShrinkCombinesRunsOfRowsAndColumnsOfUnequalLength)
+{
+    Canvas source(5, 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            // One bit of red for each pixel, all of green set, so AND and OR both tell the run.
+            SetPixel(source.dc, x, y,
+                     RGB(0, 0xFF, 0) | static_cast<COLORREF>(1U << (x + 5 * y) % 8) |
+                         (static_cast<COLORREF>(1U << (x + 5 * y) / 8) << 16));
+        }
+    }
+    auto bits = [&](const std::vector<std::pair<int, int>>& cells, bool withOr) {
+        COLORREF value = withOr ? 0 : 0xFFFFFF;
+        for (const auto& [x, y] : cells) {
+            value = withOr ? value | source.At(x, y) : value & source.At(x, y);
+        }
+        return value;
+    };
+    const std::vector<std::vector<std::pair<int, int>>> runs = {
+        {{0, 0}, {1, 0}},
+        {{2, 0}, {3, 0}, {4, 0}},
+        {{0, 1}, {1, 1}, {0, 2}, {1, 2}},
+        {{2, 1}, {3, 1}, {4, 1}, {2, 2}, {3, 2}, {4, 2}}};
+    for (const bool withOr : {false, true}) {
+        Canvas target(2, 2);
+        SetStretchBltMode(target.dc, withOr ? WHITEONBLACK : BLACKONWHITE);
+        ASSERT_TRUE(StretchBlt(target.dc, 0, 0, 2, 2, source.dc, 0, 0, 5, 3, SRCCOPY));
+        EXPECT_EQ(target.At(0, 0), bits(runs[0], withOr)) << withOr;
+        EXPECT_EQ(target.At(1, 0), bits(runs[1], withOr)) << withOr;
+        EXPECT_EQ(target.At(0, 1), bits(runs[2], withOr)) << withOr;
+        EXPECT_EQ(target.At(1, 1), bits(runs[3], withOr)) << withOr;
+    }
 }
 
 TEST_F(GdiBlitTest, PixelsKeepWhatTheDisplayDepthStores)

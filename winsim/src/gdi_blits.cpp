@@ -335,6 +335,71 @@ std::vector<Range> StretchMap(std::int64_t destination, std::int64_t source, boo
     return map;
 }
 
+// The source pixels, relative to the start of a line, that make one destination column.
+struct ColumnSpan {
+    int first = 0;
+    int last = 0;
+};
+
+[[gnu::target_clones("avx2", "default")]] void TakeColumns(const std::uint32_t* __restrict__ pixels,
+                                                           const ColumnSpan* __restrict__ spans,
+                                                           std::size_t n, std::uint32_t* __restrict__ out)
+{
+    for (std::size_t c = 0; c < n; ++c) {
+        out[c] = pixels[spans[c].first];
+    }
+}
+
+// Each column combines its run of pixels, as a shrinking stretch does.
+[[gnu::target_clones("avx2", "default")]] void CombineColumns(const std::uint32_t* __restrict__ pixels,
+                                                              const ColumnSpan* __restrict__ spans,
+                                                              std::size_t n, bool withOr,
+                                                              std::uint32_t* __restrict__ out)
+{
+    for (std::size_t c = 0; c < n; ++c) {
+        std::uint32_t value = pixels[spans[c].first];
+        for (int k = spans[c].first + 1; k < spans[c].last; ++k) {
+            value = withOr ? value | pixels[k] : value & pixels[k];
+        }
+        out[c] = value;
+    }
+}
+
+// CombineColumns for a shrink to no less than half, where a run is one or two pixels: the
+// first and the last of each run are combined, which is the first alone when they coincide.
+[[gnu::target_clones("avx2", "default")]] void CombinePairs(const std::uint32_t* __restrict__ pixels,
+                                                            const ColumnSpan* __restrict__ spans,
+                                                            std::size_t n, bool withOr,
+                                                            std::uint32_t* __restrict__ out)
+{
+    if (withOr) {
+        for (std::size_t c = 0; c < n; ++c) {
+            out[c] = pixels[spans[c].first] | pixels[spans[c].last - 1];
+        }
+    } else {
+        for (std::size_t c = 0; c < n; ++c) {
+            out[c] = pixels[spans[c].first] & pixels[spans[c].last - 1];
+        }
+    }
+}
+
+// Combines one line of pixels into another, as a shrinking stretch combines the rows it
+// drops.
+[[gnu::target_clones("avx2", "default")]] void CombineRow(std::uint32_t* __restrict__ into,
+                                                          const std::uint32_t* __restrict__ line, int n,
+                                                          bool withOr)
+{
+    if (withOr) {
+        for (int i = 0; i < n; ++i) {
+            into[i] |= line[i];
+        }
+    } else {
+        for (int i = 0; i < n; ++i) {
+            into[i] &= line[i];
+        }
+    }
+}
+
 [[gnu::target_clones("avx2", "default")]] BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y,
                                                        std::int64_t width, std::int64_t height, HDC source,
                                                        std::int64_t sourceX, std::int64_t sourceY,
@@ -390,33 +455,36 @@ std::vector<Range> StretchMap(std::int64_t destination, std::int64_t source, boo
     const std::uint32_t pattern = UsesPattern(code) ? PatternValue(destination, out.format) : 0;
     const int sourceSpan = static_cast<int>(sourceColumns.last - sourceColumns.first);
     const std::size_t count = columnMap.size();
-    // Where each destination column reads in a converted source line, when it reads one
-    // pixel; a shrink that combines runs reads them through columnMap.
+    // Where each destination column reads in a line of source pixels: an empty span when no
+    // source pixel reaches it.
     bool onePixelEach = true;
-    std::vector<std::int64_t> columnAt(count, -1);
+    bool atMostTwoEach = true;
+    std::vector<ColumnSpan> spans(count);
     for (std::size_t c = 0; c < count; ++c) {
         const Range span = columnMap[c];
         if (span.first < span.last) {
-            columnAt[c] = span.first - sourceColumns.first;
+            spans[c] = ColumnSpan{static_cast<int>(span.first - sourceColumns.first),
+                                  static_cast<int>(span.last - sourceColumns.first)};
             onePixelEach = onePixelEach && span.last - span.first == 1;
+            atMostTwoEach = atMostTwoEach && span.last - span.first <= 2;
         }
     }
     // The runs of destination columns that some source pixel reaches.
     std::vector<Range> runs;
     for (std::size_t c = 0; c < count;) {
-        if (columnAt[c] < 0) {
+        if (spans[c].first == spans[c].last) {
             ++c;
             continue;
         }
         std::size_t end = c;
-        while (end < count && columnAt[end] >= 0) {
+        while (end < count && spans[end].first != spans[end].last) {
             ++end;
         }
         runs.push_back(Range{static_cast<std::int64_t>(c), static_cast<std::int64_t>(end)});
         c = end;
     }
     std::vector<std::uint32_t> buffer;
-    std::vector<std::uint32_t> line(count);
+    std::vector<std::uint32_t> rowsCombined(static_cast<std::size_t>(sourceSpan));
     std::vector<std::uint32_t> combined(count);
     Range combinedRows{-1, -1};
     for (std::size_t r = 0; r < rowMap.size(); ++r) {
@@ -424,31 +492,35 @@ std::vector<Range> StretchMap(std::int64_t destination, std::int64_t source, boo
         if (sourceRange.first >= sourceRange.last) {
             continue;
         }
-        // Destination rows that repeat a source row reuse its pixels.
+        // Destination rows that repeat a source row reuse its pixels. The rows of a run are
+        // combined first, a whole line at a time, and the columns of a run after.
         if (sourceRange.first != combinedRows.first || sourceRange.last != combinedRows.last) {
             combinedRows = sourceRange;
+            const std::uint32_t* pixels = nullptr;
             for (std::int64_t sourceRow = sourceRange.first; sourceRow < sourceRange.last; ++sourceRow) {
                 const std::uint32_t* converted = converter.Convert(
                     in->Row(static_cast<int>(inY + sourceRow)) + (inX + sourceColumns.first), sourceSpan,
                     buffer);
-                std::uint32_t* target = sourceRow == sourceRange.first ? combined.data() : line.data();
-                for (const Range& run : runs) {
-                    for (auto c = static_cast<std::size_t>(run.first); c < static_cast<std::size_t>(run.last);
-                         ++c) {
-                        std::uint32_t value = converted[columnAt[c]];
-                        if (!onePixelEach) {
-                            for (std::int64_t k = columnAt[c] + 1;
-                                 k < columnMap[c].last - sourceColumns.first; ++k) {
-                                value = combineWithOr ? value | converted[k] : value & converted[k];
-                            }
-                        }
-                        target[c] = value;
-                    }
+                if (sourceRange.last - sourceRange.first == 1) {
+                    pixels = converted;
+                } else if (sourceRow == sourceRange.first) {
+                    std::copy_n(converted, sourceSpan, rowsCombined.begin());
+                    pixels = rowsCombined.data();
+                } else {
+                    CombineRow(rowsCombined.data(), converted, sourceSpan, combineWithOr);
                 }
-                if (sourceRow != sourceRange.first) {
-                    for (std::size_t c = 0; c < count; ++c) {
-                        combined[c] = combineWithOr ? combined[c] | line[c] : combined[c] & line[c];
-                    }
+            }
+            for (const Range& run : runs) {
+                const auto first = static_cast<std::size_t>(run.first);
+                const auto last = static_cast<std::size_t>(run.last);
+                if (onePixelEach) {
+                    TakeColumns(pixels, spans.data() + first, last - first, combined.data() + first);
+                } else if (atMostTwoEach) {
+                    CombinePairs(pixels, spans.data() + first, last - first, combineWithOr,
+                                 combined.data() + first);
+                } else {
+                    CombineColumns(pixels, spans.data() + first, last - first, combineWithOr,
+                                   combined.data() + first);
                 }
             }
         }
