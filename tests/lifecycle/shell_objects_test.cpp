@@ -36,6 +36,30 @@ TEST(ShellObjects, AnotherClassIsNotAvailableAndCreatesNothing)
     EXPECT_EQ(DllCanUnloadNow(), S_OK);
 }
 
+TEST(ShellObjects, ANullOutputPointerIsRefusedAndLeavesNothingBehind)
+{
+    EXPECT_EQ(DllGetClassObject(kExtensionClassId, kClassFactoryId, nullptr), E_POINTER);
+    EXPECT_EQ(DllGetClassObject(kOtherClassId, kClassFactoryId, nullptr), E_POINTER);
+    EXPECT_EQ(GetLiveObjectCount(), 0);
+
+    IClassFactory* factory = ClassObject();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(factory->QueryInterface(kClassFactoryId, nullptr), E_POINTER);
+    EXPECT_EQ(factory->CreateInstance(nullptr, kPropSheetExtId, nullptr), E_POINTER);
+    EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), kPropSheetExtId, nullptr),
+              E_POINTER);
+    EXPECT_EQ(GetLiveObjectCount(), 1) << "CreateInstance made no extension";
+
+    IShellPropSheetExt* sheetExt = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, kPropSheetExtId, reinterpret_cast<void**>(&sheetExt)), S_OK);
+    EXPECT_EQ(sheetExt->QueryInterface(kShellExtInitId, nullptr), E_POINTER);
+    EXPECT_EQ(sheetExt->QueryInterface(kClassFactoryId, nullptr), E_POINTER);
+    // No query above took a reference: one Release each destroys both objects.
+    EXPECT_EQ(sheetExt->Release(), 0u);
+    EXPECT_EQ(factory->Release(), 0u);
+    EXPECT_EQ(GetLiveObjectCount(), 0);
+}
+
 TEST(ShellObjects, TheClassObjectStartsWithOneReferenceAndAnUnsupportedInterfaceDestroysIt)
 {
     IClassFactory* factory = ClassObject();
