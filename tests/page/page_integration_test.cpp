@@ -274,6 +274,20 @@ TEST_F(PageRoutingTest, ContextMenusInsideShowHelpAndFromTheKeyboardGoToThePage)
     EXPECT_EQ(winsim::WinHelpCalls().size(), 1u);
 }
 
+TEST_F(PageRoutingTest, WithoutAHelpAreaF1AndContextMenusGoToThePage)
+{
+    ASSERT_EQ(Help(HELPINFO_WINDOW, 150, 120), 0);
+    ASSERT_EQ(winsim::WinHelpCalls().size(), 1u);
+
+    // The same point once the page has no help area any more.
+    ASSERT_TRUE(DestroyWindow(helpArea_));
+    ASSERT_EQ(GetDlgItem(page_, 1213), nullptr);
+    EXPECT_EQ(Help(HELPINFO_WINDOW, 150, 120), 77);
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(150, 120)), 77);
+    EXPECT_EQ(gSeen.size(), 2u);
+    EXPECT_EQ(winsim::WinHelpCalls().size(), 1u);
+}
+
 TEST_F(PageRoutingTest, TopLevelProcWithoutAPreviousProcedureAnswersZero)
 {
     EXPECT_EQ(TopLevelProc(sheet_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
