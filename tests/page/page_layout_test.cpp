@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
+#include <string>
+
 #include "deskhost/harness.h"
 #include "deskhost/property_sheet.h"
 
@@ -47,18 +49,26 @@ int ClientHeight(HWND page, int id)
     return client.bottom;
 }
 
+// A test resource library: accepted.RLB has no pictures, unfitsize.RLB a size format
+// that takes strings.
+std::string FixtureLibrary(const char* name)
+{
+    return std::string(KV_FIXTURE_LIBRARY_DIR) + "/" + name + ".RLB";
+}
+
 class OpenedPage : public ::testing::Test {
 protected:
-    HWND Open(deskhost::PageLayout layout)
+    HWND Open(deskhost::PageLayout layout, const std::string& library = {})
     {
         deskhost::PanelOptions options;
         options.layout = layout;
+        options.resourceLibrary = library;
         EXPECT_TRUE(panel_->Open(options));
         EXPECT_TRUE(panel_->ExtensionLoaded());
         return deskhost::DisplaySheetPage();
     }
 
-    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakeWinsimHarness();
+    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakePanelHarness();
 };
 
 TEST_F(OpenedPage, TheClonedRowStandsToItsSliderAsTheDesktopRowDoes)
@@ -110,6 +120,31 @@ TEST_F(OpenedPage, TheNativeRowIsAdoptedAndShownAgainAfterADeviceModeChange)
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, id))) << id;
     }
     EXPECT_EQ(Rect(page, 1211).bottom - Rect(page, 1211).top, ClientHeight(page, 1212));
+}
+
+TEST_F(OpenedPage, WithoutTheMonitorPictureThePreviewKeepsItsPlaceAndSize)
+{
+    const HWND page = Open(deskhost::PageLayout::Cloned, FixtureLibrary("accepted"));
+    ASSERT_NE(page, nullptr);
+    // The page template's preview as x, y, width and height, each mapped on its own.
+    RECT expected = {61, 2, 123, 105};
+    ASSERT_TRUE(MapDialogRect(page, &expected));
+    const RECT preview = Rect(page, 1205);
+    EXPECT_EQ(preview.left, expected.left);
+    EXPECT_EQ(preview.top, expected.top);
+    EXPECT_EQ(preview.right - preview.left, expected.right);
+    EXPECT_EQ(preview.bottom - preview.top, expected.bottom);
+}
+
+TEST_F(OpenedPage, ASizeFormatThatTakesNoNumbersLeavesTheScreenLabelEmpty)
+{
+    ASSERT_NE(Open(deskhost::PageLayout::Cloned, FixtureLibrary("unfitsize")), nullptr);
+    EXPECT_EQ(panel_->Text(deskhost::PanelControl::ScreenLabel), "");
+    ASSERT_TRUE(panel_->DragSlider(deskhost::PanelControl::ScreenSlider, 0));
+    EXPECT_EQ(panel_->Text(deskhost::PanelControl::ScreenLabel), "");
+    ASSERT_TRUE(panel_->DragSlider(deskhost::PanelControl::DesktopSlider, 0));
+    ASSERT_TRUE(panel_->DragSlider(deskhost::PanelControl::DesktopSlider, 3));
+    EXPECT_EQ(panel_->Text(deskhost::PanelControl::ScreenLabel), "");
 }
 
 }  // namespace
