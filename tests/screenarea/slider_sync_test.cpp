@@ -142,19 +142,36 @@ TEST_F(ScreenAreaTest, FiveScreenSizesUnderEightDesktopsGiveTheRange0To4)
     EXPECT_EQ(Label(), SizeText(1280, 1024));
 }
 
-TEST_F(ScreenAreaTest, EightScreenSizesUnderFourDesktopsGiveTheRange0To3)
+// 512x384 (screen position 2) shown on 1024x768 (desktop position 2): the sizes are equal.
+Options EightScreenSizesUnderFourDesktops()
 {
     const Sizes desktops = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
     const Sizes screens = {{320, 240}, {400, 300}, {512, 384},  {640, 400},
                            {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
     Options options;
     options.adapter = PanningAdapter(desktops, screens, {1024, 768}, {512, 384});
-    Start(options);
+    return options;
+}
+
+TEST_F(ScreenAreaTest, EightScreenSizesUnderFourDesktopsGiveTheRange0To3)
+{
+    Start(EightScreenSizesUnderFourDesktops());
     ASSERT_EQ(CountScreenSizes(), 8);
 
     EXPECT_EQ(ScreenMax(), 3);
     EXPECT_EQ(ScreenPos(), 2);
     EXPECT_EQ(Label(), SizeText(512, 384));
+}
+
+TEST_F(ScreenAreaTest, AClampedScreenSliderIsLabelledWithTheSizeWhereItStands)
+{
+    Start(EightScreenSizesUnderFourDesktops());
+    ASSERT_TRUE(GetSizesEqual());
+
+    // 1280x1024 is screen size 7; the range ends at 3.
+    DragDesktop(3);
+    EXPECT_EQ(ScreenPos(), 3);
+    EXPECT_EQ(Label(), SizeText(640, 400));
 }
 
 TEST_F(ScreenAreaTest, AViewportThatIsNoScreenSizeStandsAtTheDesktopWithItsOwnSize)
