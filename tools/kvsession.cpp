@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     }
 
     std::cout << std::unitbuf << "session " << scriptPath << "\n";
-    auto panel = deskhost::MakeWinsimHarness();
+    auto panel = deskhost::MakePanelHarness();
     const int failures = deskhost::PlaySession(*panel, *session, options, std::cout);
     return failures == 0 ? 0 : 1;
 }

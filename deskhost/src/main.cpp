@@ -74,7 +74,7 @@ int main(int argc, char** argv)
         ++i;
     }
 
-    auto panel = deskhost::MakeWinsimHarness();
+    auto panel = deskhost::MakePanelHarness();
     if (!panel->Open(options)) {
         std::fprintf(stderr, "deskhost: the panel could not be opened\n");
         return 1;

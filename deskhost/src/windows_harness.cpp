@@ -893,7 +893,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PanelHarness> MakeWindowsHarness()
+std::unique_ptr<PanelHarness> MakePanelHarness()
 {
     return std::make_unique<WindowsHarness>();
 }

@@ -466,7 +466,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<PanelHarness> MakeWinsimHarness()
+std::unique_ptr<PanelHarness> MakePanelHarness()
 {
     return std::make_unique<WinsimHarness>();
 }

@@ -89,7 +89,7 @@ protected:
         return texts;
     }
 
-    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakeWinsimHarness();
+    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakePanelHarness();
 };
 
 }  // namespace scenario

@@ -101,7 +101,7 @@ TEST(SessionScript, TheDefaultSessionPlaysToItsEndWithEveryExpectationHeld)
     const auto session = deskhost::ParseSession(text.str(), &error);
     ASSERT_TRUE(session.has_value()) << error;
 
-    auto panel = deskhost::MakeWinsimHarness();
+    auto panel = deskhost::MakePanelHarness();
     std::ostringstream out;
     EXPECT_EQ(deskhost::PlaySession(*panel, *session, deskhost::PlayOptions{}, out), 0) << out.str();
     const std::string shown = out.str();

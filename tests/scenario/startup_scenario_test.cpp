@@ -43,7 +43,7 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info)
 
 class StartupScenario : public ::testing::TestWithParam<Case> {
 protected:
-    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakeWinsimHarness();
+    std::unique_ptr<deskhost::PanelHarness> panel_ = deskhost::MakePanelHarness();
 };
 
 TEST_P(StartupScenario, ThePanelOpensWithoutTheScreenArea)

@@ -26,10 +26,7 @@ add_executable(wine_scenarios ${KV_SCENARIO_SOURCES} ${CMAKE_SOURCE_DIR}/deskhos
 target_include_directories(wine_scenarios PRIVATE ${CMAKE_SOURCE_DIR}/deskhost/include)
 target_link_libraries(wine_scenarios PRIVATE deskhost_windows GTest::gtest_main)
 target_link_options(wine_scenarios PRIVATE -static -static-libgcc -static-libstdc++)
-# The scenarios ask for the winsim panel by name; built for Windows, the same call opens the
-# real program.
-target_compile_definitions(wine_scenarios PRIVATE MakeWinsimHarness=MakeWindowsHarness
-                           KV_TOO_OLD_RLB="${KV_WINE_TOO_OLD_RLB}"
+target_compile_definitions(wine_scenarios PRIVATE KV_TOO_OLD_RLB="${KV_WINE_TOO_OLD_RLB}"
                            KV_DEFAULT_SESSION="Z:${CMAKE_SOURCE_DIR}/sessions/default.session")
 add_dependencies(wine_scenarios wine_fixture_libraries)
 set_target_properties(wine_scenarios PROPERTIES

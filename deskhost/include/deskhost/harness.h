@@ -177,11 +177,10 @@ public:
     virtual LiveObjects Live() const = 0;
 };
 
-// The panel on winsim, in this process. One panel per process: the extension's module-wide
-// state lasts as long as the process.
-std::unique_ptr<PanelHarness> MakeWinsimHarness();
-// The real program under Windows or Wine, in this process: the extension loaded through its
-// registration, message boxes and dialogs answered as they open, time passing for real.
-std::unique_ptr<PanelHarness> MakeWindowsHarness();
+// The panel of the platform this program is built for, in this process. On Linux it runs on
+// winsim; built for Windows it is the real program under Windows or Wine: the extension loaded
+// through its registration, message boxes and dialogs answered as they open, time passing for
+// real. One panel per process: the extension's module-wide state lasts as long as the process.
+std::unique_ptr<PanelHarness> MakePanelHarness();
 
 }  // namespace deskhost
