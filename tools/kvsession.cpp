@@ -11,10 +11,18 @@
 
 namespace {
 
+// The shipped session for a page with a screen-area row of its own, beside the default one.
+std::string NativeSession()
+{
+    const std::string defaultSession = KV_DEFAULT_SESSION;
+    return defaultSession.substr(0, defaultSession.find_last_of("/\\") + 1) + "native.session";
+}
+
 int Usage()
 {
     std::cerr << "usage: kvsession [--layout cloned|native] [--png-dir DIR] [SCRIPT]\n"
-              << "  SCRIPT defaults to " << KV_DEFAULT_SESSION << "\n";
+              << "  SCRIPT defaults to " << KV_DEFAULT_SESSION << ",\n"
+              << "  or with --layout native to " << NativeSession() << "\n";
     return 2;
 }
 
@@ -23,7 +31,7 @@ int Usage()
 int main(int argc, char** argv)
 {
     deskhost::PlayOptions options;
-    std::string scriptPath = KV_DEFAULT_SESSION;
+    std::string scriptPath;
     bool layoutGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -43,6 +51,10 @@ int main(int argc, char** argv)
         }
     }
 
+    if (scriptPath.empty()) {
+        scriptPath = layoutGiven && options.panel.layout == deskhost::PageLayout::Native ? NativeSession()
+                                                                                         : KV_DEFAULT_SESSION;
+    }
     std::ifstream file(scriptPath);
     if (!file) {
         std::cerr << "kvsession: cannot read " << scriptPath << "\n";

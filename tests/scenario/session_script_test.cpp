@@ -92,23 +92,42 @@ TEST(SessionScript, DriverRequestsReadAsTheChangesTheyMake)
     EXPECT_EQ(deskhost::DescribeDriverChange(""), "");
 }
 
-TEST(SessionScript, TheDefaultSessionPlaysToItsEndWithEveryExpectationHeld)
+// Plays a shipped session on a panel of its own and gives what it told.
+std::string PlayShipped(const std::string& path)
 {
-    std::ifstream file(KV_DEFAULT_SESSION);
+    std::ifstream file(path);
     std::stringstream text;
     text << file.rdbuf();
     std::string error;
     const auto session = deskhost::ParseSession(text.str(), &error);
-    ASSERT_TRUE(session.has_value()) << error;
-
+    EXPECT_TRUE(session.has_value()) << path << ": " << error;
+    if (!session) {
+        return {};
+    }
     auto panel = deskhost::MakePanelHarness();
     std::ostringstream out;
     EXPECT_EQ(deskhost::PlaySession(*panel, *session, deskhost::PlayOptions{}, out), 0) << out.str();
     const std::string shown = out.str();
     EXPECT_NE(shown.find("dialog \"Screen Area\" ended Yes"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("driver: set size 1152x864\n  driver: clear persisted"), std::string::npos) << shown;
     EXPECT_NE(shown.find("help "), std::string::npos) << shown;
     EXPECT_NE(shown.find("DllCanUnloadNow: S_OK, unloaded"), std::string::npos) << shown;
+    return shown;
+}
+
+TEST(SessionScript, TheDefaultSessionPlaysToItsEndWithEveryExpectationHeld)
+{
+    const std::string shown = PlayShipped(KV_DEFAULT_SESSION);
+    EXPECT_NE(shown.find("driver: set size 1152x864\n  driver: clear persisted"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("driver: persist"), std::string::npos)
+        << "the new depth keeps the screen area for later";
+}
+
+TEST(SessionScript, TheNativeSessionPlaysToItsEndWithEveryExpectationHeld)
+{
+    const std::string shown = PlayShipped(KV_NATIVE_SESSION);
+    EXPECT_EQ(shown.find("driver: persist"), std::string::npos)
+        << "the new depth's screen area is tested at once";
+    EXPECT_NE(shown.find("viewport 640x480: holds"), std::string::npos) << shown;
 }
 
 }  // namespace

@@ -27,7 +27,8 @@ target_include_directories(wine_scenarios PRIVATE ${CMAKE_SOURCE_DIR}/deskhost/i
 target_link_libraries(wine_scenarios PRIVATE deskhost_windows GTest::gtest_main)
 target_link_options(wine_scenarios PRIVATE -static -static-libgcc -static-libstdc++)
 target_compile_definitions(wine_scenarios PRIVATE KV_TOO_OLD_RLB="${KV_WINE_TOO_OLD_RLB}"
-                           KV_DEFAULT_SESSION="Z:${CMAKE_SOURCE_DIR}/sessions/default.session")
+                           KV_DEFAULT_SESSION="Z:${CMAKE_SOURCE_DIR}/sessions/default.session"
+                           KV_NATIVE_SESSION="Z:${CMAKE_SOURCE_DIR}/sessions/native.session")
 add_dependencies(wine_scenarios wine_fixture_libraries)
 set_target_properties(wine_scenarios PROPERTIES
                       CROSSCOMPILING_EMULATOR "${CMAKE_SOURCE_DIR}/scripts/wine-run.sh;${CMAKE_BINARY_DIR}")
