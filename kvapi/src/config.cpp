@@ -394,7 +394,8 @@ struct Key {
     void (*clear)(AdapterConfig&);  // set for the keys that build a list
 };
 
-const Key kKeys[] = {
+// Built at compile time: KVAPI32.DLL has no runtime that would run a constructor at load.
+constinit const Key kKeys[] = {
     {"interface_id", [](Scanner& in, AdapterConfig& c) { return ReadU32Into(in, &c.interfaceId); }, nullptr},
     {"function_count", [](Scanner& in, AdapterConfig& c) { return ReadU32Into(in, &c.functionCount); },
      nullptr},

@@ -1,5 +1,6 @@
 // KVAPI32.DLL's entry: the adapter takes its configuration from KVAPI32.INI beside the DLL,
 // or is the default adapter when there is no such file.
+#include "dll_runtime.h"
 #include "kvapi/adapter.h"
 #include "kvapi/kvapi_proc.h"
 
@@ -61,11 +62,20 @@ bool ConfigureAdapter(HINSTANCE instance)
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        return ConfigureAdapter(instance) ? TRUE : FALSE;
+    switch (reason) {
+        case DLL_PROCESS_ATTACH:
+            DisableThreadLibraryCalls(instance);
+            return ConfigureAdapter(instance) ? TRUE : FALSE;
+        case DLL_PROCESS_DETACH:
+            // `reserved` is set when the whole process ends: its memory goes with it, and the
+            // adapter may be in the middle of a call that ExitProcess interrupted.
+            if (reserved == nullptr) {
+                kvapi::ReleaseRuntime();
+            }
+            return TRUE;
+        default:
+            return TRUE;
     }
-    return TRUE;
 }
