@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Holds a built KVSETTNG.DLL to what its users' systems can load: imports only from the
-# allow-list, exactly the two exports, version 4.0 headers, a GUI subsystem, and no C or
-# C++ runtime beneath it.
-# Usage: check_dll.sh KVSETTNG.DLL ALLOW_LIST
+# Holds a built DLL to what its users' systems can load: imports only from the allow-list,
+# exactly the exports it names, version 4.0 headers, a GUI subsystem, and no C or C++
+# runtime beneath it. The allow-list has a line `LIBRARY FUNCTION` for each import allowed
+# and a line `export NAME` for each export expected.
+# Usage: check_dll.sh DLL ALLOW_LIST
 set -euo pipefail
 dll=$1
 allow=$2
@@ -25,21 +26,21 @@ imports=$(awk '
   dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ { print dll, $3; seen = 1 }
 ' <<<"$dump" | sort -u)
 [ -n "$imports" ] || problem "no imports found: the dump was not understood"
-allowed=$(grep -v -E '^\s*(#|$)' "$allow" | sort -u)
+entries=$(grep -v -E '^\s*(#|$)' "$allow")
+allowed=$(grep -v '^export ' <<<"$entries" | sort -u)
 extra=$(comm -23 <(echo "$imports") <(echo "$allowed"))
 [ -z "$extra" ] || problem "imports outside the allow-list:"$'\n'"$extra"
 
 libraries=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$dump" | sort -u | tr '\n' ' ')
+allowed_libraries=$(awk '{ print toupper($1) }' <<<"$allowed" | sort -u)
 for library in $libraries; do
-  case $library in
-    KERNEL32.DLL | USER32.DLL | GDI32.DLL) ;;
-    *) problem "imports from $library" ;;
-  esac
+  grep -qxF "$library" <<<"$allowed_libraries" || problem "imports from $library"
 done
 
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && /^\t\[/ { print $NF; next } on { on = 0 }' \
   <<<"$dump" | sort | tr '\n' ' ')
-[ "$exports" = "DllCanUnloadNow DllGetClassObject " ] || problem "exports are '$exports'"
+expected_exports=$(awk '$1 == "export" { print $2 }' <<<"$entries" | sort | tr '\n' ' ')
+[ "$exports" = "$expected_exports" ] || problem "exports are '$exports', expected '$expected_exports'"
 
 if [ $fail -eq 0 ]; then
   echo "$(basename "$dll"): $(wc -l <<<"$imports") imports from ${libraries}all allowed; exports: $exports; version 4.0"
