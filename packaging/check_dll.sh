@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Holds a built DLL to what its users' systems can load: imports only from the allow-list,
 # exactly the exports it names, version 4.0 headers, a GUI subsystem, and no C or C++
-# runtime beneath it. The allow-list has a line `LIBRARY FUNCTION` for each import allowed
-# and a line `export NAME` for each export expected.
+# runtime beneath it, nor static constructors that only such a runtime would run. The
+# allow-list has a line `LIBRARY FUNCTION` for each import allowed and a line `export NAME`
+# for each export expected.
 # Usage: check_dll.sh DLL ALLOW_LIST
 set -euo pipefail
 dll=$1
 allow=$2
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+nm=${NM:-i686-w64-mingw32-nm}
 
 dump=$("$objdump" -p "$dll")
 fail=0
@@ -19,6 +21,12 @@ header() { awk -v k="$1" '$1 == k { print $2 }' <<<"$dump"; }
 [ "$(header MajorSubsystemVersion)" = 4 ] || problem "subsystem version is not 4.0"
 [ "$(header MinorSubsystemVersion)" = 0 ] || problem "subsystem version is not 4.0"
 [ "$(header Subsystem)" = 00000002 ] || problem "subsystem is not the Windows GUI"
+
+# Without a C runtime nothing runs a static constructor before the DLL's entry.
+symbols=$("$nm" "$dll" 2>/dev/null || true)
+[ -n "$symbols" ] || problem "no symbol table in which to look for static constructors"
+constructors=$(awk '/_GLOBAL__sub_I_/ { print $3 }' <<<"$symbols")
+[ -z "$constructors" ] || problem "static constructors, which nothing runs:"$'\n'"$constructors"
 
 imports=$(awk '
   /DLL Name:/ { dll = $3; next }
