@@ -11,6 +11,7 @@ shift 2
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 name=${program##*[/\\]}
 marker="$WINEPREFIX/.kv-appdefaults-$name"

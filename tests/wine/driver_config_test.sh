@@ -9,6 +9,7 @@ build_dir=$3
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 bin="$build_dir/wine-driver-config"
 rm -rf "$bin" && mkdir -p "$bin"

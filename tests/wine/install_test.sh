@@ -19,6 +19,7 @@ session_exe=$3
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 . "$root/scripts/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 clsid='{71DFC44E-99D6-4227-BF5F-B92D687429BD}'
 handlers='HKLM\Software\Microsoft\Windows\CurrentVersion\Controls Folder\Display\shellex\PropertySheetHandlers'
