@@ -63,7 +63,7 @@ else()
             set(prefix wine95.)
         endif()
         gtest_discover_tests(wine_scenarios TEST_PREFIX ${prefix} DISCOVERY_TIMEOUT 900
-                             PROPERTIES LABELS "wine;${platform}" FIXTURES_REQUIRED wine_display TIMEOUT 60
+                             PROPERTIES LABELS wine-${platform} FIXTURES_REQUIRED wine_display TIMEOUT 60
                                         SKIP_RETURN_CODE 77 ENVIRONMENT KV_PANEL_PLATFORM=${platform})
     endforeach()
 endif()
