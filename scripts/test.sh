@@ -46,5 +46,5 @@ run_preset win32
 
 # The tests under Wine are skipped, each saying why, on a machine that cannot run Wine's
 # programs (scripts/wine-check.sh).
-echo "all presets: $passed passed, $failed failed, $skipped skipped"
+echo "total: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]
