@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/driver_link.h"
+#include "driver/startup_queries.h"
 #include "platform/platform.h"
 
 namespace drivertest {
@@ -154,11 +155,16 @@ inline std::pair<std::uint32_t, std::uint32_t> LastSentPair(std::uint32_t functi
 
 class DriverTest : public ::testing::Test {
 protected:
-    // Puts the stand-in driver beside the component's module and links to it.
+    // Puts the stand-in driver beside the component's module and links to it as the module's
+    // start-up does: the link, then the start-up queries once it is made.
     DriverResult Link(kvapi::AdapterConfig config = PanningAdapter())
     {
         Install(std::move(config));
-        return OpenDriverLink(LoadComponentModule());
+        const DriverResult result = OpenDriverLink(LoadComponentModule());
+        if (result == DriverOk) {
+            RunDriverStartupQueries();
+        }
+        return result;
     }
 
     static void Install(kvapi::AdapterConfig config)

@@ -1,6 +1,6 @@
 // The module entry: start-up in its order, refusing at the first failing step with a box
 // only when the resource library is at fault; thread notifications and detach.
-#include "lifecycle/module_entry.h"
+#include "kvsettng/exports.h"
 
 #include <gtest/gtest.h>
 #include <kvapi/winsim_glue.h>
@@ -11,9 +11,9 @@
 #include <string>
 
 #include "driver/driver_link.h"
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
-#include "page/page_state.h"
+#include "records/page_records.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
 #include "page/page_routing.h"
-#include "page/page_state.h"
+#include "preview/preview.h"
+#include "records/page_records.h"
 
 namespace {
 

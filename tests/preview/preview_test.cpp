@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/resource_library.h"
+#include "records/page_records.h"
 
 namespace {
 
@@ -115,9 +115,9 @@ protected:
         screenSlider_ = Trackbar(1001, 250, sliderMax);
         SetDesktopSlider(desktopSlider_);
         SetScreenSlider(screenSlider_);
-        preview_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 184, 170, page_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetPreviewControlId())),
-                                   nullptr, nullptr);
+        preview_ = CreateWindowExA(
+            0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 184, 170, page_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(RolePreviewControl))), nullptr, nullptr);
         ASSERT_NE(preview_, nullptr);
         staticProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(preview_, GWLP_WNDPROC));
         SubclassPreview(preview_);
@@ -554,6 +554,8 @@ TEST_F(PreviewTest, PaintPreviewDrawsTheSameIntoAMemoryDcAndTheControlKeepsItsOt
     EXPECT_TRUE(SetWindowTextA(preview_, "seen"));
     char text[8] = {};
     EXPECT_EQ(GetWindowTextA(preview_, text, sizeof text), 4);
+    EXPECT_EQ(GetPreviewControl(), preview_);
+    EXPECT_EQ(GetPrevPreviewProc(), staticProc_);
     RestorePreview();
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(preview_, GWLP_WNDPROC)), staticProc_);
 }

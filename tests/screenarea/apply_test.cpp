@@ -252,7 +252,7 @@ TEST_F(ScreenAreaTest, ADisplayChangeOutsideAnApplyOnlyRefreshesThePreview)
     DragScreen(0);
     winsim::PumpMessages();
     ForgetEvents();
-    HWND preview = GetDlgItem(page_, GetPreviewControlId());
+    HWND preview = GetDlgItem(page_, ControlId(RolePreviewControl));
     ASSERT_FALSE(GetUpdateRect(preview, nullptr, FALSE));
 
     SendMessageA(sheet_, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));

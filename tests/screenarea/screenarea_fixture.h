@@ -23,12 +23,12 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/driver_link.h"
 #include "driver/mode_tables.h"
 #include "driver/viewport.h"
-#include "lifecycle/resource_library.h"
+#include "kvsettng/exports.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
-#include "page/page_state.h"
+#include "records/page_records.h"
 #include "screenarea/apply.h"
 #include "screenarea/slider_sync.h"
 
@@ -223,15 +223,15 @@ inline LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wParam,
 {
     if (message == WM_HSCROLL) {
         Recorded().pageScrolls.emplace_back(wParam, lParam);
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, GetDesktopSliderId()) &&
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, ControlId(RoleDesktopSlider)) &&
             LOWORD(wParam) == TB_THUMBPOSITION) {
             SendMessageA(reinterpret_cast<HWND>(lParam), TBM_SETPOS, TRUE, HIWORD(wParam));
         }
         return 0;
     }
-    if (message == WM_COMMAND && LOWORD(wParam) == GetDepthComboId() && HIWORD(wParam) == CBN_SELCHANGE &&
-        Contract().desktopAfterDepthChange) {
-        SendMessageA(GetDlgItem(window, GetDesktopSliderId()), TBM_SETPOS, TRUE,
+    if (message == WM_COMMAND && LOWORD(wParam) == ControlId(RoleDepthCombo) &&
+        HIWORD(wParam) == CBN_SELCHANGE && Contract().desktopAfterDepthChange) {
+        SendMessageA(GetDlgItem(window, ControlId(RoleDesktopSlider)), TBM_SETPOS, TRUE,
                      *Contract().desktopAfterDepthChange);
         return 0;
     }
@@ -270,8 +270,9 @@ protected:
         }
     }
 
-    // Links the component to the driver and the library, builds the sheet and the page,
-    // and initialises the screen-area controls as the page's initialisation does.
+    // Starts the component as the module's entry does (driver link and library), builds the
+    // sheet and the page, and initialises the screen-area controls with the component's own
+    // initialisation.
     void Start(const Options& options = {})
     {
         std::string pattern = (fs::temp_directory_path() / "kv_screenarea_XXXXXX").string();
@@ -283,14 +284,9 @@ protected:
         winsim::RegisterModule(kComponentPath, {});
         HMODULE module = LoadLibraryA(std::string(kComponentPath).c_str());
         ASSERT_NE(module, nullptr);
-        ASSERT_EQ(OpenDriverLink(module), DriverOk);
-        ASSERT_TRUE(CheckLargestDesktopViewports());
-        ASSERT_TRUE(LoadResourceLibrary(module, "KVSettng.RLB", 2, 2));
+        ASSERT_EQ(DllMain(module, DLL_PROCESS_ATTACH, nullptr), TRUE);
 
         SetLayoutVariant(options.layout);
-        if (options.layout == LayoutNative) {
-            SetControlIdsNative();
-        }
         BuildWindows();
         InitialiseScreenArea();
         winsim::PumpMessages();
@@ -309,16 +305,16 @@ protected:
         page_ = CreateWindowExA(0, "ScreenAreaTestPage", "Settings", WS_CHILD | WS_VISIBLE, 8, 30, 400, 400,
                                 sheet_, nullptr, nullptr, nullptr);
         ASSERT_NE(page_, nullptr);
-        desktopSlider_ = Control(TRACKBAR_CLASSA, GetDesktopSliderId(), 20, 300);
+        desktopSlider_ = Control(TRACKBAR_CLASSA, ControlId(RoleDesktopSlider), 20, 300);
         SendMessageA(desktopSlider_, TBM_SETRANGE, TRUE, MAKELPARAM(0, CountDesktopSizes() - 1));
         uint32_t width = 0;
         uint32_t height = 0;
         uint32_t depth = 0;
         uint32_t rate = 0;
-        ASSERT_EQ(CurrentMode(&width, &height, &depth, &rate), 0);
+        ASSERT_TRUE(CurrentMode(&width, &height, &depth, &rate));
         SendMessageA(desktopSlider_, TBM_SETPOS, TRUE, DesktopIndexOf(width, height));
 
-        depthCombo_ = Control("COMBOBOX", GetDepthComboId(), 20, 250, CBS_DROPDOWNLIST);
+        depthCombo_ = Control("COMBOBOX", ControlId(RoleDepthCombo), 20, 250, CBS_DROPDOWNLIST);
         SendMessageA(depthCombo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Other"));
         const uint32_t* depths = BuildDepthList(640, 480);
         for (int i = 0; depths[i] != 0; ++i) {
@@ -329,25 +325,15 @@ protected:
             }
         }
 
-        screenSlider_ = Control(TRACKBAR_CLASSA, GetScreenSliderId(), 20, 340);
-        label_ = Control("STATIC", GetScreenLabelId(), 220, 340);
-        Control("STATIC", GetPreviewControlId(), 100, 20);
+        screenSlider_ = Control(TRACKBAR_CLASSA, ControlId(RoleScreenSlider), 20, 340);
+        label_ = Control("STATIC", ControlId(RoleScreenLabel), 220, 340);
+        Control("STATIC", ControlId(RolePreviewControl), 100, 20);
 
         SetPropertySheet(sheet_);
         SubclassPage(page_);
         SubclassTopLevel(sheet_);
         SetDesktopSlider(desktopSlider_);
         SetScreenSlider(screenSlider_);
-    }
-
-    static void InitialiseScreenArea()
-    {
-        SetScreenRange();
-        ScreenSize current = {0, 0};
-        ASSERT_EQ(GetViewportSize(&current.width, &current.height), 0);
-        ShowScreenSize(-1, &current);
-        SetSavedScreenPos(static_cast<int32_t>(SendMessageA(GetScreenSlider(), TBM_GETPOS, 0, 0)));
-        UpdateSizesEqual();
     }
 
     HWND Control(const char* className, int id, int x, int y, DWORD style = 0)

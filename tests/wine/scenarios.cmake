@@ -16,9 +16,9 @@ set(KV_WINE_TOO_OLD_RLB ${CMAKE_CURRENT_BINARY_DIR}/tooold.RLB)
 add_custom_command(
     OUTPUT ${KV_WINE_TOO_OLD_RLB}
     COMMAND ${KV_WINDRES} -DFORMAT=2 -DOLDEST=2 -DCURRENT=1 -DEXTRA=0L
-            ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc -O coff -o ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
+            ${CMAKE_SOURCE_DIR}/tests/library/fixtures/library.rc -O coff -o ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
     COMMAND ${KV_PE_LD} -shared -e 0 --dll -o ${KV_WINE_TOO_OLD_RLB} ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
-    DEPENDS ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc)
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/library/fixtures/library.rc)
 add_custom_target(wine_fixture_libraries DEPENDS ${KV_WINE_TOO_OLD_RLB})
 
 file(GLOB KV_SCENARIO_SOURCES ${CMAKE_SOURCE_DIR}/tests/scenario/*_test.cpp)

@@ -1,4 +1,4 @@
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 
 #include <gtest/gtest.h>
 #include <winsim/control.h>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lifecycle/res_format.h"
+#include "library/res_format.h"
 
 namespace {
 
