@@ -2,13 +2,50 @@
 // each harness says how it finds a control, and the observations follow from the windows.
 #pragma once
 
+#include "deskhost/deskhost_ids.h"
 #include "deskhost/harness.h"
+#include "deskhost/property_sheet.h"
+#include "kvsettng/control_ids.h"
 #include "platform/platform.h"
 
 #include <string>
 #include <vector>
 
 namespace deskhost {
+
+// The identifier of a control of the panel: the sheet's own buttons, and the Settings page's
+// controls by the identifiers that the extension gives them in the page's layout.
+inline int PanelControlId(PanelControl control, PageLayout layout)
+{
+    const auto onPage = [layout](ControlRole role) {
+        return layout == PageLayout::Native ? kControlIds[role].native : kControlIds[role].cloned;
+    };
+    switch (control) {
+        case PanelControl::ScreenSlider:
+            return onPage(RoleScreenSlider);
+        case PanelControl::ScreenLabel:
+            return onPage(RoleScreenLabel);
+        case PanelControl::DesktopSlider:
+            return onPage(RoleDesktopSlider);
+        case PanelControl::DesktopLabel:
+            return onPage(RoleDesktopLabel);
+        case PanelControl::DepthCombo:
+            return onPage(RoleDepthCombo);
+        case PanelControl::Preview:
+            return onPage(RolePreviewControl);
+        case PanelControl::HelpArea:
+            return onPage(RoleHelpArea);
+        case PanelControl::RangeCommand:
+            return onPage(RoleRangeCommand);
+        case PanelControl::Apply:
+            return IDC_SHEET_APPLY;
+        case PanelControl::Ok:
+            return IDOK;
+        case PanelControl::Cancel:
+            return IDCANCEL;
+    }
+    return 0;
+}
 
 class WindowPanelHarness : public PanelHarness {
 public:
@@ -79,8 +116,22 @@ public:
     }
 
 protected:
+    // The panel's property sheet (null before it opens), and the layout of its Settings page.
+    virtual HWND Sheet() const = 0;
+    virtual PageLayout Layout() const = 0;
+
     // The panel's window for a control, or null when the panel has none.
-    virtual HWND Find(PanelControl control) const = 0;
+    HWND Find(PanelControl control) const
+    {
+        const HWND sheet = Sheet();
+        if (sheet == nullptr || !IsWindow(sheet)) {
+            return nullptr;
+        }
+        const bool onSheet =
+            control == PanelControl::Apply || control == PanelControl::Ok || control == PanelControl::Cancel;
+        const HWND parent = onSheet ? sheet : DisplaySheetPage();
+        return parent != nullptr ? GetDlgItem(parent, PanelControlId(control, Layout())) : nullptr;
+    }
 };
 
 }  // namespace deskhost

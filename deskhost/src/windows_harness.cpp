@@ -26,9 +26,6 @@
 namespace deskhost {
 namespace {
 
-constexpr int kScreenSliderId = 100;
-constexpr int kScreenLabelId = 101;
-constexpr int kClonedHelpAreaId = 202;
 constexpr UINT kPollInterval = 10;
 constexpr DWORD kQuietTime = 60;
 constexpr DWORD kLongestWaitForAWindow = 3000;
@@ -840,46 +837,8 @@ private:
         UnregisterDisplayExtension();
     }
 
-    int IdOf(PanelControl control) const
-    {
-        const bool native = options_.layout == PageLayout::Native;
-        switch (control) {
-            case PanelControl::ScreenSlider:
-                return kScreenSliderId;
-            case PanelControl::ScreenLabel:
-                return kScreenLabelId;
-            case PanelControl::DesktopSlider:
-                return native ? IDC_NATIVE_DESKTOP_SLIDER : IDC_CLONED_DESKTOP_SLIDER;
-            case PanelControl::DesktopLabel:
-                return native ? IDC_NATIVE_DESKTOP_LABEL : IDC_CLONED_DESKTOP_LABEL;
-            case PanelControl::DepthCombo:
-                return IDC_DEPTH_COMBO;
-            case PanelControl::Preview:
-                return native ? IDC_NATIVE_PREVIEW : IDC_CLONED_PREVIEW;
-            case PanelControl::HelpArea:
-                return native ? IDC_NATIVE_SCREEN_GROUP : kClonedHelpAreaId;
-            case PanelControl::RangeCommand:
-                return IDC_MORE_LABEL;
-            case PanelControl::Apply:
-                return IDC_SHEET_APPLY;
-            case PanelControl::Ok:
-                return IDOK;
-            case PanelControl::Cancel:
-                return IDCANCEL;
-        }
-        return 0;
-    }
-
-    HWND Find(PanelControl control) const override
-    {
-        if (sheet_ == nullptr || !IsWindow(sheet_)) {
-            return nullptr;
-        }
-        const bool onSheet =
-            control == PanelControl::Apply || control == PanelControl::Ok || control == PanelControl::Cancel;
-        const HWND parent = onSheet ? sheet_ : DisplaySheetPage();
-        return parent != nullptr ? GetDlgItem(parent, IdOf(control)) : nullptr;
-    }
+    HWND Sheet() const override { return sheet_; }
+    PageLayout Layout() const override { return options_.layout; }
 
     PanelOptions options_;
     std::string directory_;
