@@ -378,9 +378,7 @@ TEST_F(LargestDesktopTest, PartialAnswerFails)
 
 TEST_F(LargestDesktopTest, FailsWithoutTheViewportFunction)
 {
-    kvapi::AdapterConfig config = MixedAdapter();
-    config.functions = AllFunctionsBut(26);
-    ASSERT_EQ(Link(config), DriverOk);
+    ASSERT_EQ(Link(Without(26, MixedAdapter())), DriverOk);
     Driver().ClearLog();
     EXPECT_FALSE(CheckLargestDesktopViewports());
     EXPECT_EQ(Trace(), "");

@@ -6,7 +6,6 @@
 #include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -14,32 +13,22 @@
 #include "library/resource_library.h"
 #include "page/page_capture.h"
 #include "records/page_records.h"
+#include "support/component.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM";
-constexpr char kComponentPath[] = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+using testsupport::kSystemDirectory;
 
 class ModuleEntryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_entry_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        fs::copy_file(KV_RLB_PATH, directory_ / "KVSettng.RLB");
-        instance_ = winsim::RegisterModule(kComponentPath, {});
-        ASSERT_NE(LoadLibraryA(kComponentPath), nullptr);
+        system_.Copy(KV_RLB_PATH, "KVSettng.RLB");
+        instance_ = testsupport::LoadComponentModule();
+        ASSERT_NE(instance_, nullptr);
         driver_ = kvapi::InstallInWinsim(kSystemDirectory);
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     BOOL Attach() { return DllMain(instance_, DLL_PROCESS_ATTACH, nullptr); }
@@ -52,7 +41,7 @@ protected:
         EXPECT_EQ(GetHelpModule(), nullptr);
     }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{kSystemDirectory};
     HINSTANCE instance_ = nullptr;
     HMODULE driver_ = nullptr;
 };
@@ -103,7 +92,7 @@ TEST_F(ModuleEntryTest, NoViewportsForTheLargestDesktopRefusesSilently)
 
 TEST_F(ModuleEntryTest, AMissingResourceLibraryShowsOneBoxAndInstallsNoHook)
 {
-    fs::remove(directory_ / "KVSettng.RLB");
+    fs::remove(system_.Path() / "KVSettng.RLB");
     winsim::ScriptAnswerMessageBox(IDOK);
     EXPECT_EQ(Attach(), FALSE);
     EXPECT_EQ(winsim::MessageBoxes().size(), 1u);

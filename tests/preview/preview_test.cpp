@@ -5,7 +5,6 @@
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <winsim/control.h>
 
 #include <array>
@@ -17,13 +16,12 @@
 
 #include "library/resource_library.h"
 #include "records/page_records.h"
+#include "support/component.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSystemDirectory = "C:\\WINDOWS\\SYSTEM";
-constexpr std::string_view kComponentPath = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
 constexpr int kScreenLeft = 16;
 constexpr int kScreenTop = 17;
 constexpr int kOverlayLeft = 16;
@@ -93,13 +91,8 @@ protected:
         winsim::SetDisplayMode({1024, 768, depth, 75});
         face_ = Displayed(GetSysColor(COLOR_BTNFACE));
         background_ = Displayed(GetSysColor(COLOR_BACKGROUND));
-        std::string pattern = (fs::temp_directory_path() / "kv_preview_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::copy_file(library, directory_ / "KVSettng.RLB");
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        winsim::RegisterModule(kComponentPath, {});
-        HMODULE module = LoadLibraryA(std::string(kComponentPath).c_str());
+        system_.Copy(library, "KVSettng.RLB");
+        HMODULE module = testsupport::LoadComponentModule();
         ASSERT_NE(module, nullptr);
         ASSERT_TRUE(LoadResourceLibrary(module, "KVSettng.RLB", 2, 2));
 
@@ -127,12 +120,6 @@ protected:
         ASSERT_FALSE(monitor_.empty());
         ASSERT_FALSE(desktop_.empty());
         ASSERT_FALSE(overlay_.empty());
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     HWND Trackbar(int id, int top, int maximum)
@@ -199,7 +186,7 @@ protected:
         return Inside(x, y, kScreenLeft, kScreenTop, desktop_.width, desktop_.height);
     }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{testsupport::kSystemDirectory};
     COLORREF face_ = CLR_INVALID;
     COLORREF background_ = CLR_INVALID;
     HWND page_ = nullptr;

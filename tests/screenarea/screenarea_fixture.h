@@ -12,17 +12,16 @@
 #include <gtest/gtest.h>
 #include <kvapi/adapter.h>
 #include <kvapi/winsim_glue.h>
-#include <stdlib.h>
 #include <winsim/control.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "deskhost/session.h"
 #include "driver/mode_tables.h"
 #include "driver/viewport.h"
 #include "kvsettng/exports.h"
@@ -31,13 +30,13 @@
 #include "records/page_records.h"
 #include "screenarea/apply.h"
 #include "screenarea/slider_sync.h"
+#include "support/component.h"
+#include "support/driver.h"
+#include "support/sandbox.h"
 
 namespace screenareatest {
 
-namespace fs = std::filesystem;
-
-inline constexpr std::string_view kSystemDirectory = "C:\\WINDOWS\\SYSTEM";
-inline constexpr std::string_view kComponentPath = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+using testsupport::kSystemDirectory;
 inline constexpr std::uint8_t kRate = 60;
 
 using Sizes = std::vector<kvapi::Size>;
@@ -56,20 +55,13 @@ inline kvapi::AdapterConfig PanningAdapter(const Sizes& desktops = FiveSizes(),
                                            kvapi::Size viewport = {800, 600})
 {
     kvapi::AdapterConfig config;
-    config.functions = {3, 4, 5, 6, 8, 9, 10, 11, 26, 28, 34};
+    config.functions = testsupport::AllFunctions();
     for (const kvapi::Size& desktop : desktops) {
         for (std::uint8_t depth : {std::uint8_t{8}, std::uint8_t{16}}) {
             config.modes.push_back({desktop.width, desktop.height, depth, kRate});
-            kvapi::ViewportTable table{
-                .width = desktop.width, .height = desktop.height, .depth = depth, .sizes = {}};
-            for (const kvapi::Size& screen : screens) {
-                if (screen.width <= desktop.width && screen.height <= desktop.height) {
-                    table.sizes.push_back(screen);
-                }
-            }
-            config.viewports.push_back(table);
         }
     }
+    testsupport::OfferScreensThatFit(config, screens);
     config.current = {current.width, current.height, 16, kRate};
     config.viewport = viewport;
     config.origin = {0, 0};
@@ -96,52 +88,15 @@ inline Record& Recorded()
     return record;
 }
 
-inline std::uint32_t U32At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
-{
-    if (offset + 4 > bytes.size()) {
-        return 0xFFFFFFFF;
-    }
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
-inline std::string DescribeDriverEntry(const kvapi::LogEntry& entry)
-{
-    if (entry.operation == kvapi::kPersistValue) {
-        return entry.valueText ? "persist " + *entry.valueText : "persist clear";
-    }
-    if (entry.operation != kvapi::kRequest) {
-        return "operation " + std::to_string(entry.operation);
-    }
-    const std::string first = std::to_string(U32At(entry.request, 12));
-    const std::string second = std::to_string(U32At(entry.request, 16));
-    switch (entry.function) {
-        case 8:
-            return "getorigin";
-        case 9:
-            return "setorigin " + first + "," + second;
-        case 10:
-            return "getsize";
-        case 11:
-            return "setsize " + first + "x" + second;
-        case 28:
-            return "setmode " + first;
-        default:
-            return "function " + std::to_string(entry.function);
-    }
-}
-
 // Takes the driver's requests that change something, sent since the last look, into the
 // events, then `event`. The queries around them are the viewport commands' own business.
 inline void Note(const std::string& event = {})
 {
     Record& record = Recorded();
-    const std::vector<kvapi::LogEntry>& log = Driver().log();
-    for (; record.driverEntriesSeen < log.size(); ++record.driverEntriesSeen) {
-        const std::string request = DescribeDriverEntry(log[record.driverEntriesSeen]);
-        if (!request.starts_with("get")) {
-            record.events.push_back(request);
+    for (const std::string& line : testsupport::LogLines(Driver(), record.driverEntriesSeen)) {
+        ++record.driverEntriesSeen;
+        if (std::string change = deskhost::DescribeDriverChange(line); !change.empty()) {
+            record.events.push_back(std::move(change));
         }
     }
     if (!event.empty()) {
@@ -158,11 +113,11 @@ inline std::vector<std::string> Events()
 // The requests with which SetViewportSize changes the screen area, the origin staying at 0,0.
 inline std::vector<std::string> SetSize(std::uint32_t width, std::uint32_t height, bool wholeDesktop = false)
 {
-    std::vector<std::string> requests = {"setsize " + std::to_string(width) + "x" + std::to_string(height)};
+    std::vector<std::string> requests = {"set size " + std::to_string(width) + "x" + std::to_string(height)};
     if (wholeDesktop) {
-        requests.push_back("persist clear");
+        requests.push_back("clear persisted");
     }
-    requests.push_back("setorigin 0,0");
+    requests.push_back("set origin 0,0");
     return requests;
 }
 
@@ -262,27 +217,14 @@ struct Options {
 
 class ScreenAreaTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!directory_.empty()) {
-            fs::remove_all(directory_, ignored);
-        }
-    }
-
     // Starts the component as the module's entry does (driver link and library), builds the
     // sheet and the page, and initialises the screen-area controls with the component's own
     // initialisation.
     void Start(const Options& options = {})
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_screenarea_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        fs::copy_file(options.library, directory_ / "KVSettng.RLB");
+        system_.Copy(options.library, "KVSettng.RLB");
         kvapi::InstallInWinsim(kSystemDirectory, options.adapter);
-        winsim::RegisterModule(kComponentPath, {});
-        HMODULE module = LoadLibraryA(std::string(kComponentPath).c_str());
+        HMODULE module = testsupport::LoadComponentModule();
         ASSERT_NE(module, nullptr);
         ASSERT_EQ(DllMain(module, DLL_PROCESS_ATTACH, nullptr), TRUE);
 
@@ -432,7 +374,7 @@ protected:
     }
     static kvapi::Size Viewport() { return Driver().config().viewport; }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{kSystemDirectory};
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
     HWND desktopSlider_ = nullptr;
