@@ -8,9 +8,9 @@
 
 #include "deskhost/deskhost_ids.h"
 #include "deskhost/property_sheet.h"
-#include "deskhost/windows_observer.h"
-#include "deskhost/windows_panel.h"
-#include "deskhost/windows_screenshots.h"
+#include "windows_observer.h"
+#include "windows_panel.h"
+#include "windows_screenshots.h"
 
 #include <kvapi/adapter.h>
 

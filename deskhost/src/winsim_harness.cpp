@@ -4,10 +4,10 @@
 #include "deskhost/harness.h"
 #include "window_panel_harness.h"
 
-#include "deskhost/component_module.h"
 #include "deskhost/deskhost_ids.h"
 #include "deskhost/property_sheet.h"
-#include "deskhost/shell_loader.h"
+#include "shell_loader.h"
+#include "winsim_component_module.h"
 
 #include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
@@ -29,7 +29,6 @@ constexpr char kDriverPath[] = "C:\\WINDOWS\\SYSTEM\\KVAPI32.DLL";
 constexpr char kPanelResourcesPath[] = "C:\\WINDOWS\\SYSTEM\\DESKHOST.RES";
 // Where the driver lives when it is missing beside the extension: the display still follows it.
 constexpr char kElsewhereDirectory[] = "C:\\KVDRIVER";
-
 
 winsim::Version VersionOf(PlatformVersion platform)
 {

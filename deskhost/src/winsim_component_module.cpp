@@ -1,4 +1,4 @@
-#include "deskhost/component_module.h"
+#include "winsim_component_module.h"
 
 #include "kvsettng/exports.h"
 
