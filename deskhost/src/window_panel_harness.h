@@ -8,6 +8,7 @@
 #include "kvsettng/control_ids.h"
 #include "platform/platform.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,24 @@ inline int PanelControlId(PanelControl control, PageLayout layout)
             return IDCANCEL;
     }
     return 0;
+}
+
+// Whether a window is of the button class, whose name the system compares without regard to
+// case.
+inline bool IsButton(HWND window)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    const char* expected = "button";
+    for (int i = 0;; ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+        if (c != expected[i]) {
+            return false;
+        }
+        if (c == '\0') {
+            return true;
+        }
+    }
 }
 
 class WindowPanelHarness : public PanelHarness {
@@ -115,7 +134,49 @@ public:
         return items;
     }
 
+    // A button is clicked; any other control tells its parent as a click on a static does.
+    bool Click(PanelControl control) override
+    {
+        const HWND window = Find(control);
+        if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+            return false;
+        }
+        if (IsButton(window)) {
+            SendMessageA(window, BM_CLICK, 0, 0);
+        } else {
+            SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
+                         reinterpret_cast<LPARAM>(window));
+        }
+        Settle();
+        return true;
+    }
+
+    // What the control panel hears when the display's settings change elsewhere.
+    void ChangeDeviceMode() override
+    {
+        if (Sheet() == nullptr) {
+            return;
+        }
+        SendMessageA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        if (const HWND page = DisplaySheetPage()) {
+            SendMessageA(page, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        }
+        Settle();
+    }
+
 protected:
+    // The window that has the focus when the user presses F1 over `control`: the control when
+    // it can take the focus, else the desktop slider.
+    HWND F1Focus(PanelControl control) const
+    {
+        const HWND focus = Find(control);
+        if (focus == nullptr || !IsWindowEnabled(focus) ||
+            (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
+            return Find(PanelControl::DesktopSlider);
+        }
+        return focus;
+    }
+
     // The panel's property sheet (null before it opens), and the layout of its Settings page.
     virtual HWND Sheet() const = 0;
     virtual PageLayout Layout() const = 0;

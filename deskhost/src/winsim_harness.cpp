@@ -204,31 +204,11 @@ public:
         return true;
     }
 
-    bool Click(PanelControl control) override
-    {
-        const HWND window = Find(control);
-        if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
-            return false;
-        }
-        if (SameText(ClassOf(window), "Button")) {
-            SendMessageA(window, BM_CLICK, 0, 0);
-        } else {
-            SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
-                         reinterpret_cast<LPARAM>(window));
-        }
-        Settle();
-        return true;
-    }
-
     void PressF1Over(PanelControl control) override
     {
         const PanelRect rect = ScreenRect(control);
         SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        HWND focus = Find(control);
-        if (focus == nullptr || !IsWindowEnabled(focus) ||
-            (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
-            focus = Find(PanelControl::DesktopSlider);
-        }
+        const HWND focus = F1Focus(control);
         SetFocus(focus);
         winsim::ScriptPressKey(VK_F1);
         Settle();
@@ -250,18 +230,6 @@ public:
         winsim::PumpMessages();
         winsim::SetButtonDown(VK_RBUTTON, false);
         PostMessageA(target, WM_RBUTTONUP, 0, where);
-        Settle();
-    }
-
-    void ChangeDeviceMode() override
-    {
-        if (sheet_ == nullptr) {
-            return;
-        }
-        SendMessageA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
-        if (const HWND page = DisplaySheetPage()) {
-            SendMessageA(page, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
-        }
         Settle();
     }
 
