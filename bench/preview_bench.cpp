@@ -8,9 +8,9 @@
 #include <map>
 #include <string>
 
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/resource_library.h"
 #include "preview/preview.h"
+#include "records/page_records.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ Setup& TheSetup()
         }
         made.preview = CreateWindowExA(
             0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, made.width, made.height, page,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetPreviewControlId())), nullptr, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(RolePreviewControl))), nullptr, nullptr);
         SubclassPreview(made.preview);
         HDC screen = GetDC(nullptr);
         made.memory = CreateCompatibleDC(screen);

@@ -1,6 +1,6 @@
 # Sourced after wine-env.sh by the scripts that show Windows programs: one virtual X display
 # for the whole run, and a taker of screenshots that answers the programs' requests
-# (deskhost/include/deskhost/windows_screenshots.h). Programs started through wine-run.sh
+# (deskhost/src/windows_screenshots.h). Programs started through wine-run.sh
 # show on a Wine desktop of their own whose display modes they may change.
 # Usage: wine_display_start; ...; wine_display_stop
 

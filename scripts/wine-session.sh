@@ -42,7 +42,7 @@ while [ $# -gt 0 ]; do
 done
 
 status=0
-"$root/scripts/wine-run.sh" "$build" "$build/deskhost/kvsession.exe" --installed \
+"$root/scripts/wine-run.sh" "$build" "$build/tools/kvsession.exe" --installed \
   --png-dir "$(winepath -w "$out/preview" 2>/dev/null)" "${arguments[@]}" 2>&1 |
   tr -d '\r' | tee "$out/trace.txt" || status=$?
 echo "trace: $out/trace.txt"

@@ -4,6 +4,7 @@
 // KVAPI32.DLL that lies beside it.
 #include "driver/driver_link.h"
 #include "driver/mode_tables.h"
+#include "driver/startup_queries.h"
 #include "driver/viewport.h"
 #include "platform/module_path.h"
 #include "platform/platform.h"
@@ -47,7 +48,7 @@ std::string FunctionsText()
     std::string text;
     uint32_t count = GetDriverFunctionCount();
     for (uint32_t k = 1; k <= count && k <= 256; ++k) {
-        if (HasDriverFunction(static_cast<int32_t>(k))) {
+        if (HasDriverFunction(static_cast<DriverFunction>(k))) {
             text += (text.empty() ? "" : " ") + std::to_string(k);
         }
     }
@@ -106,6 +107,7 @@ int Probe(HINSTANCE self)
         std::printf("the component would refuse to load: the driver link failed\n");
         return 1;
     }
+    RunDriverStartupQueries();
     bool largest = CheckLargestDesktopViewports();
     std::string startupLog = DriverLog(self);
     std::printf("handshake: interface %u, %u functions\n", GetDriverInterfaceId(), GetDriverFunctionCount());
@@ -115,7 +117,7 @@ int Probe(HINSTANCE self)
     PrintDepths();
     std::printf("screen sizes (largest desktop at 8 bits): %s\n", ListText(BuildScreenSizeList()).c_str());
     uint32_t width = 0, height = 0, depth = 0, rate = 0;
-    if (CurrentMode(&width, &height, &depth, &rate) == 0) {
+    if (CurrentMode(&width, &height, &depth, &rate)) {
         std::printf("current mode: %ux%u, %u bits, %u Hz\n", width, height, depth, rate);
     }
     uint32_t viewportWidth = 0, viewportHeight = 0, x = 0, y = 0;

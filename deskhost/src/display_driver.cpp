@@ -1,6 +1,6 @@
 // The panel's requests to the display driver: the mode table, through the same KVAPIProc
 // blocks the display extension uses.
-#include "deskhost/display_driver.h"
+#include "display_driver.h"
 
 #include <algorithm>
 #include <array>

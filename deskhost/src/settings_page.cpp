@@ -5,7 +5,7 @@
 #include "deskhost/settings_page.h"
 
 #include "deskhost/deskhost_ids.h"
-#include "deskhost/display_driver.h"
+#include "display_driver.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,5 +1,5 @@
 // The shell's side of a property-sheet extension, on the panel's one thread.
-#include "deskhost/shell_loader.h"
+#include "shell_loader.h"
 
 namespace deskhost {
 

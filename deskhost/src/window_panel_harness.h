@@ -2,13 +2,69 @@
 // each harness says how it finds a control, and the observations follow from the windows.
 #pragma once
 
+#include "deskhost/deskhost_ids.h"
 #include "deskhost/harness.h"
+#include "deskhost/property_sheet.h"
+#include "kvsettng/control_ids.h"
 #include "platform/platform.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 
 namespace deskhost {
+
+// The identifier of a control of the panel: the sheet's own buttons, and the Settings page's
+// controls by the identifiers that the extension gives them in the page's layout.
+inline int PanelControlId(PanelControl control, PageLayout layout)
+{
+    const auto onPage = [layout](ControlRole role) {
+        return layout == PageLayout::Native ? kControlIds[role].native : kControlIds[role].cloned;
+    };
+    switch (control) {
+        case PanelControl::ScreenSlider:
+            return onPage(RoleScreenSlider);
+        case PanelControl::ScreenLabel:
+            return onPage(RoleScreenLabel);
+        case PanelControl::DesktopSlider:
+            return onPage(RoleDesktopSlider);
+        case PanelControl::DesktopLabel:
+            return onPage(RoleDesktopLabel);
+        case PanelControl::DepthCombo:
+            return onPage(RoleDepthCombo);
+        case PanelControl::Preview:
+            return onPage(RolePreviewControl);
+        case PanelControl::HelpArea:
+            return onPage(RoleHelpArea);
+        case PanelControl::RangeCommand:
+            return onPage(RoleRangeCommand);
+        case PanelControl::Apply:
+            return IDC_SHEET_APPLY;
+        case PanelControl::Ok:
+            return IDOK;
+        case PanelControl::Cancel:
+            return IDCANCEL;
+    }
+    return 0;
+}
+
+// Whether a window is of the button class, whose name the system compares without regard to
+// case.
+inline bool IsButton(HWND window)
+{
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    const char* expected = "button";
+    for (int i = 0;; ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+        if (c != expected[i]) {
+            return false;
+        }
+        if (c == '\0') {
+            return true;
+        }
+    }
+}
 
 class WindowPanelHarness : public PanelHarness {
 public:
@@ -78,9 +134,65 @@ public:
         return items;
     }
 
+    // A button is clicked; any other control tells its parent as a click on a static does.
+    bool Click(PanelControl control) override
+    {
+        const HWND window = Find(control);
+        if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
+            return false;
+        }
+        if (IsButton(window)) {
+            SendMessageA(window, BM_CLICK, 0, 0);
+        } else {
+            SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
+                         reinterpret_cast<LPARAM>(window));
+        }
+        Settle();
+        return true;
+    }
+
+    // What the control panel hears when the display's settings change elsewhere.
+    void ChangeDeviceMode() override
+    {
+        if (Sheet() == nullptr) {
+            return;
+        }
+        SendMessageA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        if (const HWND page = DisplaySheetPage()) {
+            SendMessageA(page, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
+        }
+        Settle();
+    }
+
 protected:
+    // The window that has the focus when the user presses F1 over `control`: the control when
+    // it can take the focus, else the desktop slider.
+    HWND F1Focus(PanelControl control) const
+    {
+        const HWND focus = Find(control);
+        if (focus == nullptr || !IsWindowEnabled(focus) ||
+            (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
+            return Find(PanelControl::DesktopSlider);
+        }
+        return focus;
+    }
+
+    // The panel's property sheet (null before it opens), and the layout of its Settings page.
+    virtual HWND Sheet() const = 0;
+    virtual PageLayout Layout() const = 0;
+
     // The panel's window for a control, or null when the panel has none.
-    virtual HWND Find(PanelControl control) const = 0;
+    HWND Find(PanelControl control) const
+    {
+        const HWND sheet = Sheet();
+        if (sheet == nullptr || !IsWindow(sheet)) {
+            return nullptr;
+        }
+        const bool onSheet =
+            control == PanelControl::Apply || control == PanelControl::Ok || control == PanelControl::Cancel;
+        const HWND parent = onSheet ? sheet : DisplaySheetPage();
+        return parent != nullptr ? GetDlgItem(parent, PanelControlId(control, Layout())) : nullptr;
+    }
 };
 
 }  // namespace deskhost

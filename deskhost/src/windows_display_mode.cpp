@@ -1,6 +1,6 @@
 // The mode change on Windows: the stand-in driver takes the new mode, and the system's
 // screen follows it; the system tells every top-level window.
-#include "deskhost/display_driver.h"
+#include "display_driver.h"
 
 namespace deskhost {
 

@@ -10,8 +10,8 @@
 // force, as the system would have started in the driver's mode. --screenshot asks for a screenshot of the
 // open sheet (see windows_screenshots.h) and then cancels it.
 #include "deskhost/settings_page.h"
-#include "deskhost/windows_panel.h"
-#include "deskhost/windows_screenshots.h"
+#include "windows_panel.h"
+#include "windows_screenshots.h"
 
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // tells this process about every module it maps before the module's entry runs, and the
 // extension's entries for message boxes, help, hooks, timers, screen DCs and graphics objects
 // are pointed at recorders that pass every call on to the system.
-#include "deskhost/windows_observer.h"
+#include "windows_observer.h"
 
 #include <winternl.h>
 

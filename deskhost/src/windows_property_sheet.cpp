@@ -2,7 +2,7 @@
 // panel's own dialog template. The page's procedure is the shared one; a thin wrapper and a
 // subclass of the sheet record what the sheet and the page told each other.
 #include "deskhost/property_sheet.h"
-#include "deskhost/windows_panel.h"
+#include "windows_panel.h"
 
 namespace deskhost {
 namespace {

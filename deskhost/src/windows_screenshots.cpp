@@ -1,5 +1,5 @@
 // The panel's side of the screenshot exchange: two files in a shared directory.
-#include "deskhost/windows_screenshots.h"
+#include "windows_screenshots.h"
 
 #include <cstdlib>
 #include <fstream>

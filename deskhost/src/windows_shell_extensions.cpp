@@ -1,7 +1,7 @@
 // The Display control panel's property-sheet handlers, found and loaded as the shell does:
 // each handler's class identifier, that class's in-process server, then the server's class
 // object and extension object on the panel's thread.
-#include "deskhost/windows_panel.h"
+#include "windows_panel.h"
 
 #include <cstdio>
 

@@ -4,10 +4,10 @@
 #include "deskhost/harness.h"
 #include "window_panel_harness.h"
 
-#include "deskhost/component_module.h"
 #include "deskhost/deskhost_ids.h"
 #include "deskhost/property_sheet.h"
-#include "deskhost/shell_loader.h"
+#include "shell_loader.h"
+#include "winsim_component_module.h"
 
 #include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
@@ -29,10 +29,6 @@ constexpr char kDriverPath[] = "C:\\WINDOWS\\SYSTEM\\KVAPI32.DLL";
 constexpr char kPanelResourcesPath[] = "C:\\WINDOWS\\SYSTEM\\DESKHOST.RES";
 // Where the driver lives when it is missing beside the extension: the display still follows it.
 constexpr char kElsewhereDirectory[] = "C:\\KVDRIVER";
-
-constexpr int kScreenSliderId = 100;
-constexpr int kScreenLabelId = 101;
-constexpr int kClonedHelpAreaId = 202;
 
 winsim::Version VersionOf(PlatformVersion platform)
 {
@@ -208,31 +204,11 @@ public:
         return true;
     }
 
-    bool Click(PanelControl control) override
-    {
-        const HWND window = Find(control);
-        if (window == nullptr || !IsWindowVisible(window) || !IsWindowEnabled(window)) {
-            return false;
-        }
-        if (SameText(ClassOf(window), "Button")) {
-            SendMessageA(window, BM_CLICK, 0, 0);
-        } else {
-            SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 0),
-                         reinterpret_cast<LPARAM>(window));
-        }
-        Settle();
-        return true;
-    }
-
     void PressF1Over(PanelControl control) override
     {
         const PanelRect rect = ScreenRect(control);
         SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-        HWND focus = Find(control);
-        if (focus == nullptr || !IsWindowEnabled(focus) ||
-            (GetWindowLongA(focus, GWL_STYLE) & WS_TABSTOP) == 0) {
-            focus = Find(PanelControl::DesktopSlider);
-        }
+        const HWND focus = F1Focus(control);
         SetFocus(focus);
         winsim::ScriptPressKey(VK_F1);
         Settle();
@@ -254,18 +230,6 @@ public:
         winsim::PumpMessages();
         winsim::SetButtonDown(VK_RBUTTON, false);
         PostMessageA(target, WM_RBUTTONUP, 0, where);
-        Settle();
-    }
-
-    void ChangeDeviceMode() override
-    {
-        if (sheet_ == nullptr) {
-            return;
-        }
-        SendMessageA(HWND_BROADCAST, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
-        if (const HWND page = DisplaySheetPage()) {
-            SendMessageA(page, WM_DEVMODECHANGE, 0, reinterpret_cast<LPARAM>("DISPLAY"));
-        }
         Settle();
     }
 
@@ -415,46 +379,8 @@ private:
         return image;
     }
 
-    int IdOf(PanelControl control) const
-    {
-        const bool native = options_.layout == PageLayout::Native;
-        switch (control) {
-            case PanelControl::ScreenSlider:
-                return kScreenSliderId;
-            case PanelControl::ScreenLabel:
-                return kScreenLabelId;
-            case PanelControl::DesktopSlider:
-                return native ? IDC_NATIVE_DESKTOP_SLIDER : IDC_CLONED_DESKTOP_SLIDER;
-            case PanelControl::DesktopLabel:
-                return native ? IDC_NATIVE_DESKTOP_LABEL : IDC_CLONED_DESKTOP_LABEL;
-            case PanelControl::DepthCombo:
-                return IDC_DEPTH_COMBO;
-            case PanelControl::Preview:
-                return native ? IDC_NATIVE_PREVIEW : IDC_CLONED_PREVIEW;
-            case PanelControl::HelpArea:
-                return native ? IDC_NATIVE_SCREEN_GROUP : kClonedHelpAreaId;
-            case PanelControl::RangeCommand:
-                return IDC_MORE_LABEL;
-            case PanelControl::Apply:
-                return IDC_SHEET_APPLY;
-            case PanelControl::Ok:
-                return IDOK;
-            case PanelControl::Cancel:
-                return IDCANCEL;
-        }
-        return 0;
-    }
-
-    HWND Find(PanelControl control) const override
-    {
-        if (sheet_ == nullptr || !IsWindow(sheet_)) {
-            return nullptr;
-        }
-        const bool onSheet =
-            control == PanelControl::Apply || control == PanelControl::Ok || control == PanelControl::Cancel;
-        const HWND parent = onSheet ? sheet_ : DisplaySheetPage();
-        return parent != nullptr ? GetDlgItem(parent, IdOf(control)) : nullptr;
-    }
+    HWND Sheet() const override { return sheet_; }
+    PageLayout Layout() const override { return options_.layout; }
 
     PanelOptions options_;
     fs::path directory_;

@@ -1,6 +1,5 @@
 #include "driver/driver_link.h"
 
-#include "driver/mode_tables.h"
 #include "driver/request_block.h"
 #include "platform/module_path.h"
 
@@ -9,48 +8,57 @@ typedef DWORD(WINAPI* KvapiProc)(DWORD operation, DWORD size, LPVOID block, DWOR
 namespace {
 
 struct TagBlock {
-    char tag[4];
+    char tag[kRequestTagSize];
     uint32_t size;
     uint8_t* storage;
 };
 
-uint8_t gOwn0[20];
-uint8_t gVer0[1824];
-uint8_t gCrs0[2576];
-uint8_t gCvt0[2074];
-uint8_t gVid0[16];
-uint8_t gVpd0[20];
-uint8_t gVwp0[2590];
-uint8_t gVmp0[16];
-uint8_t gTvo0[152];
+uint8_t gHandshake[kHandshakeBlockSize];
+uint8_t gDriverVersion[kDriverVersionBlockSize];
+uint8_t gModeTable[kModeTableBlockSize];
+uint8_t gModeDetails[kModeDetailsBlockSize];
+uint8_t gAdapterInfo[kAdapterInfoBlockSize];
+uint8_t gViewport[kViewportBlockSize];
+uint8_t gViewportTable[kViewportTableBlockSize];
+uint8_t gViewportMode[kViewportModeBlockSize];
+uint8_t gTvOutput[kTvOutputBlockSize];
 
 const TagBlock kTagBlocks[DriverTagCount] = {
-    {{'o', 'w', 'n', '0'}, sizeof gOwn0, gOwn0}, {{'v', 'e', 'r', '0'}, sizeof gVer0, gVer0},
-    {{'c', 'r', 's', '0'}, sizeof gCrs0, gCrs0}, {{'c', 'v', 't', '0'}, sizeof gCvt0, gCvt0},
-    {{'v', 'i', 'd', '0'}, sizeof gVid0, gVid0}, {{'v', 'p', 'd', '0'}, sizeof gVpd0, gVpd0},
-    {{'v', 'w', 'p', '0'}, sizeof gVwp0, gVwp0}, {{'v', 'm', 'p', '0'}, sizeof gVmp0, gVmp0},
-    {{'t', 'v', 'o', '0'}, sizeof gTvo0, gTvo0},
+    {{'o', 'w', 'n', '0'}, sizeof gHandshake, gHandshake},
+    {{'v', 'e', 'r', '0'}, sizeof gDriverVersion, gDriverVersion},
+    {{'c', 'r', 's', '0'}, sizeof gModeTable, gModeTable},
+    {{'c', 'v', 't', '0'}, sizeof gModeDetails, gModeDetails},
+    {{'v', 'i', 'd', '0'}, sizeof gAdapterInfo, gAdapterInfo},
+    {{'v', 'p', 'd', '0'}, sizeof gViewport, gViewport},
+    {{'v', 'w', 'p', '0'}, sizeof gViewportTable, gViewportTable},
+    {{'v', 'm', 'p', '0'}, sizeof gViewportMode, gViewportMode},
+    {{'t', 'v', 'o', '0'}, sizeof gTvOutput, gTvOutput},
 };
 
-// Every tagged request the module makes.
+// Every tagged request the module makes after the handshake. A gated request is sent only
+// when the capability map has its function; a clearing one zeroes its block first.
 struct RequestKind {
-    uint32_t functionNumber;
+    DriverFunction function;
     DriverTag tag;
     bool gated;
     bool clears;
 };
 
 const RequestKind kRequestKinds[] = {
-    {3, TagVer0, false, true},  {4, TagCrs0, true, false},  {5, TagCvt0, true, true},
-    {6, TagVid0, true, true},   {8, TagVpd0, true, false},  {9, TagVpd0, true, false},
-    {10, TagVpd0, true, false}, {11, TagVpd0, true, false}, {26, TagVwp0, true, true},
-    {28, TagVmp0, true, false}, {34, TagTvo0, true, true},
+    {FnDriverVersion, TagDriverVersion, false, true},
+    {FnModeTable, TagModeTable, true, false},
+    {FnModeDetails, TagModeDetails, true, true},
+    {FnAdapterInfo, TagAdapterInfo, true, true},
+    {FnGetViewportOrigin, TagViewport, true, false},
+    {FnSetViewportOrigin, TagViewport, true, false},
+    {FnGetViewportSize, TagViewport, true, false},
+    {FnSetViewportSize, TagViewport, true, false},
+    {FnViewportTable, TagViewportTable, true, true},
+    {FnSetViewportMode, TagViewportMode, true, false},
+    {FnTvOutput, TagTvOutput, true, true},
 };
 
-const uint32_t kOwn0InterfaceIdOffset = 12;
-const uint32_t kOwn0FunctionCountOffset = 16;
-const uint32_t kCapabilityMapFunction = 2;
-const uint32_t kCapabilityBitsOffset = 8;
+const uint32_t kRequiredInterfaceId = 360;
 // No function number the module uses comes near this; a driver that claims more functions
 // gets a map that covers this many, so that its claim cannot make the module allocate at will.
 const uint32_t kMaxMappedFunctions = 256;
@@ -71,20 +79,20 @@ KvapiProc gDriverProc;
 uint8_t* gCapabilityMap;
 uint32_t gCapabilityMapSize;
 
-const RequestKind* FindRequestKind(uint32_t functionNumber)
+const RequestKind* FindRequestKind(DriverFunction function)
 {
     for (const RequestKind& kind : kRequestKinds) {
-        if (kind.functionNumber == functionNumber) {
+        if (kind.function == function) {
             return &kind;
         }
     }
     return nullptr;
 }
 
-void WriteHeader(uint8_t* block, uint32_t functionNumber, const char* tag)
+void WriteHeader(uint8_t* block, DriverFunction function, const char* tag)
 {
-    WriteU32(block, kRequestFunctionOffset, functionNumber);
-    for (uint32_t i = 0; i < 4; ++i) {
+    WriteU32(block, kRequestFunctionOffset, function);
+    for (uint32_t i = 0; i < kRequestTagSize; ++i) {
         block[kRequestTagOffset + i] = static_cast<uint8_t>(tag[i]);
     }
 }
@@ -102,19 +110,13 @@ bool LoadDriverLibrary(HINSTANCE module)
     return static_cast<int32_t>(reinterpret_cast<INT_PTR>(library)) >= 32;
 }
 
-void RunStartupQueries()
+bool CanSendDriverRequest(DriverFunction function)
 {
-    QueryVer0();
-    QueryModeTable();
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t depth = 0;
-    uint32_t rate = 0;
-    CurrentMode(&width, &height, &depth, &rate);
-    QueryViewportTable(width, height, depth, 0);
-    QueryCvt0(width, height, depth, rate);
-    QueryVid0();
-    QueryTvo0();
+    const RequestKind* kind = FindRequestKind(function);
+    if (kind == nullptr || gDriverProc == nullptr) {
+        return false;
+    }
+    return !kind->gated || HasDriverFunction(function);
 }
 
 }  // namespace
@@ -124,39 +126,19 @@ uint8_t* GetDriverBlock(DriverTag tag)
     return kTagBlocks[tag].storage;
 }
 
-uint32_t GetDriverBlockSize(DriverTag tag)
-{
-    return kTagBlocks[tag].size;
-}
-
 bool IsDriverEntryKnown()
 {
     return gDriverProc != nullptr;
 }
 
-int32_t GetLinkUseCount()
-{
-    return gLinkUseCount;
-}
-
 uint32_t GetDriverInterfaceId()
 {
-    return ReadU32(gOwn0, kOwn0InterfaceIdOffset);
+    return ReadU32(gHandshake, kHandshakeInterfaceIdOffset);
 }
 
 uint32_t GetDriverFunctionCount()
 {
-    return ReadU32(gOwn0, kOwn0FunctionCountOffset);
-}
-
-const uint8_t* GetCapabilityMap()
-{
-    return gCapabilityMap;
-}
-
-uint32_t GetCapabilityMapSize()
-{
-    return gCapabilityMapSize;
+    return ReadU32(gHandshake, kHandshakeFunctionCountOffset);
 }
 
 uint32_t CapabilityMapSizeFor(uint32_t functionCount)
@@ -178,36 +160,26 @@ DriverResult ClassifyStatus(uint32_t status)
     return DriverFailed;
 }
 
-bool HasDriverFunction(int32_t functionNumber)
+bool HasDriverFunction(DriverFunction function)
 {
-    if (functionNumber < 1 || gCapabilityMap == nullptr) {
+    if (function < 1 || gCapabilityMap == nullptr) {
         return false;
     }
-    uint32_t k = static_cast<uint32_t>(functionNumber);
-    if (GetDriverFunctionCount() < k) {
+    if (GetDriverFunctionCount() < function) {
         return false;
     }
-    uint32_t byteOffset = kCapabilityBitsOffset + (k - 1) / 8;
+    uint32_t byteOffset = kCapabilityBitsOffset + (function - 1) / 8;
     // The map was sized for the FunctionCount of the handshake; a count the driver changed
     // since then must not lead past it.
     if (byteOffset >= gCapabilityMapSize) {
         return false;
     }
-    return (gCapabilityMap[byteOffset] >> ((k - 1) % 8) & 1) != 0;
+    return (gCapabilityMap[byteOffset] >> ((function - 1) % 8) & 1) != 0;
 }
 
-bool CanSendDriverRequest(uint32_t functionNumber)
+void WriteDriverRequest(DriverFunction function, const DriverPayload* payload)
 {
-    const RequestKind* kind = FindRequestKind(functionNumber);
-    if (kind == nullptr || gDriverProc == nullptr) {
-        return false;
-    }
-    return !kind->gated || HasDriverFunction(static_cast<int32_t>(functionNumber));
-}
-
-void WriteDriverRequest(uint32_t functionNumber, const DriverPayload* payload)
-{
-    const RequestKind* kind = FindRequestKind(functionNumber);
+    const RequestKind* kind = FindRequestKind(function);
     if (kind == nullptr) {
         return;
     }
@@ -216,12 +188,12 @@ void WriteDriverRequest(uint32_t functionNumber, const DriverPayload* payload)
         payload->length <= block.size - payload->offset) {
         CopyBytes(block.storage + payload->offset, payload->bytes, payload->length);
     }
-    WriteHeader(block.storage, functionNumber, block.tag);
+    WriteHeader(block.storage, function, block.tag);
 }
 
-DriverResult CallDriverRequest(uint32_t functionNumber)
+DriverResult CallDriverRequest(DriverFunction function)
 {
-    const RequestKind* kind = FindRequestKind(functionNumber);
+    const RequestKind* kind = FindRequestKind(function);
     if (kind == nullptr || gDriverProc == nullptr) {
         return DriverFailed;
     }
@@ -230,23 +202,23 @@ DriverResult CallDriverRequest(uint32_t functionNumber)
     return ClassifyStatus(ReadU32(block.storage, kRequestStatusOffset));
 }
 
-DriverResult SendDriverRequest(uint32_t functionNumber, const DriverPayload* payload)
+DriverResult SendDriverRequest(DriverFunction function, const DriverPayload* payload)
 {
-    const RequestKind* kind = FindRequestKind(functionNumber);
+    const RequestKind* kind = FindRequestKind(function);
     if (kind == nullptr) {
         return DriverFailed;
     }
     if (kind->clears) {
         ClearBytes(kTagBlocks[kind->tag].storage, kTagBlocks[kind->tag].size);
     }
-    if (!CanSendDriverRequest(functionNumber)) {
+    if (!CanSendDriverRequest(function)) {
         return DriverFailed;
     }
-    WriteDriverRequest(functionNumber, payload);
-    return CallDriverRequest(functionNumber);
+    WriteDriverRequest(function, payload);
+    return CallDriverRequest(function);
 }
 
-bool CallDriverEntry(uint32_t operation, uint32_t size, void* block)
+bool CallDriverEntry(DriverOperation operation, uint32_t size, void* block)
 {
     if (gDriverProc == nullptr) {
         return false;
@@ -260,12 +232,12 @@ DriverResult DriverHandshake()
     if (gDriverProc == nullptr) {
         return DriverFailed;
     }
-    WriteHeader(gOwn0, 1, kTagBlocks[TagOwn0].tag);
-    gDriverProc(DriverOpRequest, sizeof gOwn0, gOwn0, 0, 0);
+    WriteHeader(gHandshake, FnHandshake, kTagBlocks[TagHandshake].tag);
+    gDriverProc(DriverOpRequest, sizeof gHandshake, gHandshake, 0, 0);
     if (GetDriverInterfaceId() != kRequiredInterfaceId) {
         return DriverFailed;
     }
-    if (ClassifyStatus(ReadU32(gOwn0, kRequestStatusOffset)) == DriverFailed) {
+    if (ClassifyStatus(ReadU32(gHandshake, kRequestStatusOffset)) == DriverFailed) {
         return DriverFailed;
     }
     uint32_t functionCount = GetDriverFunctionCount();
@@ -280,7 +252,7 @@ DriverResult DriverHandshake()
     }
     gCapabilityMap = map;
     gCapabilityMapSize = mapSize;
-    WriteU32(map, kRequestFunctionOffset, kCapabilityMapFunction);
+    WriteU32(map, kRequestFunctionOffset, FnCapabilityMap);
     gDriverProc(DriverOpRequest, mapSize, map, 0, 0);
     return ClassifyStatus(ReadU32(map, kRequestStatusOffset));
 }
@@ -313,7 +285,28 @@ DriverResult OpenDriverLink(HINSTANCE module)
     if (ProbeDriver() == 0) {
         return DriverFailed;
     }
-    RunStartupQueries();
     ++gLinkUseCount;
     return DriverOk;
 }
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+int32_t GetLinkUseCount()
+{
+    return gLinkUseCount;
+}
+
+const uint8_t* GetCapabilityMap()
+{
+    return gCapabilityMap;
+}
+
+uint32_t GetCapabilityMapSize()
+{
+    return gCapabilityMapSize;
+}
+
+uint32_t GetDriverBlockSize(DriverTag tag)
+{
+    return kTagBlocks[tag].size;
+}
+#endif

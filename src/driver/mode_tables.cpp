@@ -4,11 +4,10 @@
 
 namespace {
 
-const uint32_t kModeCountOffset = 12;
-const uint32_t kModeRecordsOffset = 16;
-const uint32_t kViewportArgumentOffset = 12;
-const uint32_t kViewportCountOffset = 26;
-const uint32_t kViewportRecordsOffset = 30;
+static_assert(kModeArgumentSize <= sizeof DriverPayload{}.bytes);
+
+// The depth at which the screen areas of the largest desktop are asked for.
+const uint32_t kLargestChoiceDepth = 8;
 
 uint32_t gDesktopSizes[kMaxListedSizes + 1];
 uint32_t gScreenSizes[kMaxListedSizes + 1];
@@ -29,16 +28,13 @@ ModeRecord ReadModeRecord(const uint8_t* record)
     return mode;
 }
 
-// u32 0, then the ModeRecord argument, as the "cvt0" and "vwp0" requests carry them.
-DriverPayload ModeArgument(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate)
+ModeRecord ViewportTableRecord(uint32_t index)
 {
-    DriverPayload payload = {kViewportArgumentOffset, 4 + kModeRecordSize, {}};
-    WriteU32(payload.bytes, 0, 0);
-    WriteU32(payload.bytes, 4, width);
-    WriteU32(payload.bytes, 8, height);
-    payload.bytes[12] = static_cast<uint8_t>(depth);
-    payload.bytes[13] = static_cast<uint8_t>(rate);
-    return payload;
+    if (index >= kMaxTableRecords) {
+        return ModeRecord{0, 0, 0, 0};
+    }
+    return ReadModeRecord(GetDriverBlock(TagViewportTable) + kViewportRecordsOffset +
+                          index * kModeRecordSize);
 }
 
 bool SignedLess(uint32_t a, uint32_t b)
@@ -142,50 +138,40 @@ uint32_t PackedHeight(uint32_t packed)
     return packed & 0xFFFF;
 }
 
-DriverResult QueryVer0()
+DriverPayload ModeArgument(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate)
 {
-    return SendDriverRequest(3, nullptr);
+    DriverPayload payload = {kModeArgumentOffset, kModeArgumentSize, {}};
+    WriteU32(payload.bytes, 0, 0);
+    WriteU32(payload.bytes, 4, width);
+    WriteU32(payload.bytes, 8, height);
+    payload.bytes[12] = static_cast<uint8_t>(depth);
+    payload.bytes[13] = static_cast<uint8_t>(rate);
+    return payload;
 }
 
 DriverResult QueryModeTable()
 {
-    return SendDriverRequest(4, nullptr);
-}
-
-DriverResult QueryCvt0(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate)
-{
-    DriverPayload payload = ModeArgument(width, height, depth, rate);
-    return SendDriverRequest(5, &payload);
-}
-
-DriverResult QueryVid0()
-{
-    return SendDriverRequest(6, nullptr);
+    return SendDriverRequest(FnModeTable, nullptr);
 }
 
 DriverResult QueryViewportTable(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate)
 {
     DriverPayload payload = ModeArgument(width, height, depth, rate);
-    return SendDriverRequest(26, &payload);
+    return SendDriverRequest(FnViewportTable, &payload);
 }
 
-DriverResult QueryTvo0()
-{
-    return SendDriverRequest(34, nullptr);
-}
-
-int CurrentMode(uint32_t* width, uint32_t* height, uint32_t* depth, uint32_t* rate)
+bool CurrentMode(uint32_t* width, uint32_t* height, uint32_t* depth, uint32_t* rate)
 {
     HDC screen = GetDC(nullptr);
     if (screen == nullptr) {
-        return 2;
+        return false;
     }
     *width = static_cast<uint32_t>(GetDeviceCaps(screen, HORZRES));
     *height = static_cast<uint32_t>(GetDeviceCaps(screen, VERTRES));
     *depth = static_cast<uint32_t>(GetDeviceCaps(screen, BITSPIXEL));
     *rate = static_cast<uint32_t>(GetDeviceCaps(screen, VREFRESH));
     ReleaseDC(nullptr, screen);
-    return 0;
+    return true;
 }
 
 int CurrentDepth()
@@ -201,7 +187,7 @@ int CurrentDepth()
 
 uint32_t ModeTableCount()
 {
-    return ClampedCount(ReadU32(GetDriverBlock(TagCrs0), kModeCountOffset));
+    return ClampedCount(ReadU32(GetDriverBlock(TagModeTable), kModeCountOffset));
 }
 
 ModeRecord ModeTableRecord(uint32_t index)
@@ -209,20 +195,12 @@ ModeRecord ModeTableRecord(uint32_t index)
     if (index >= kMaxTableRecords) {
         return ModeRecord{0, 0, 0, 0};
     }
-    return ReadModeRecord(GetDriverBlock(TagCrs0) + kModeRecordsOffset + index * kModeRecordSize);
+    return ReadModeRecord(GetDriverBlock(TagModeTable) + kModeRecordsOffset + index * kModeRecordSize);
 }
 
 uint32_t ViewportTableCount()
 {
-    return ClampedCount(ReadU32(GetDriverBlock(TagVwp0), kViewportCountOffset));
-}
-
-ModeRecord ViewportTableRecord(uint32_t index)
-{
-    if (index >= kMaxTableRecords) {
-        return ModeRecord{0, 0, 0, 0};
-    }
-    return ReadModeRecord(GetDriverBlock(TagVwp0) + kViewportRecordsOffset + index * kModeRecordSize);
+    return ClampedCount(ReadU32(GetDriverBlock(TagViewportTable), kViewportCountOffset));
 }
 
 const uint32_t* BuildDesktopSizeList()
@@ -303,5 +281,8 @@ bool CheckLargestDesktopViewports()
     if (!DesktopSizeAt(count - 1, &width, &height)) {
         return false;
     }
-    return QueryViewportTable(width, height, 8, 0) == DriverOk;
+    // At 8 bits per pixel a mode takes the least video memory, so the largest desktop has
+    // its fullest choice of screen areas there; this one list then serves every desktop size
+    // and depth for as long as the module is loaded.
+    return QueryViewportTable(width, height, kLargestChoiceDepth, 0) == DriverOk;
 }

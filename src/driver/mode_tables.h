@@ -3,7 +3,7 @@
 
 #include "driver/driver_link.h"
 
-// One display mode as the driver packs it: u32 width, u32 height, u8 depth, u8 rate.
+// One display mode as the module reads it from the driver's tables.
 struct ModeRecord {
     uint32_t width;
     uint32_t height;
@@ -11,8 +11,6 @@ struct ModeRecord {
     uint32_t rate;
 };
 
-const uint32_t kModeRecordSize = 10;
-const uint32_t kMaxTableRecords = 256;
 const uint32_t kMaxListedSizes = 31;
 const uint32_t kMaxListedDepths = 7;
 
@@ -21,23 +19,22 @@ uint32_t PackSize(uint32_t width, uint32_t height);
 uint32_t PackedWidth(uint32_t packed);
 uint32_t PackedHeight(uint32_t packed);
 
-// Start-up queries.
-DriverResult QueryVer0();
+// The two tables the module reads: the driver's display modes, and the screen areas that
+// the driver offers for one mode.
 DriverResult QueryModeTable();
-DriverResult QueryCvt0(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate);
-DriverResult QueryVid0();
 DriverResult QueryViewportTable(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate);
-DriverResult QueryTvo0();
+// The argument of the requests about one mode.
+DriverPayload ModeArgument(uint32_t width, uint32_t height, uint32_t depth, uint32_t rate);
 
-// The mode of the screen: 0, or 2 (outputs untouched) when no screen device context is had.
-int CurrentMode(uint32_t* width, uint32_t* height, uint32_t* depth, uint32_t* rate);
+// The mode of the screen; false, with the outputs untouched, when no screen device context
+// is had.
+bool CurrentMode(uint32_t* width, uint32_t* height, uint32_t* depth, uint32_t* rate);
 int CurrentDepth();
 
 // The tables as the driver last answered them; counts never exceed the tables' capacity.
 uint32_t ModeTableCount();
 ModeRecord ModeTableRecord(uint32_t index);
 uint32_t ViewportTableCount();
-ModeRecord ViewportTableRecord(uint32_t index);
 
 // Lists, rebuilt from the tables on every call; each build returns the same buffer.
 const uint32_t* BuildDesktopSizeList();
@@ -52,4 +49,6 @@ int ScreenSizeIndexOf(uint32_t width, uint32_t height);
 bool ScreenSizeAt(int index, uint32_t* width, uint32_t* height);
 bool DesktopSizeAt(int index, uint32_t* width, uint32_t* height);
 
+// Replaces the viewport table with the screen areas of the largest desktop; false when the
+// driver offers no desktop size or does not answer fully.
 bool CheckLargestDesktopViewports();

@@ -5,15 +5,6 @@
 
 namespace {
 
-const uint32_t kGetOrigin = 8;
-const uint32_t kSetOrigin = 9;
-const uint32_t kGetSize = 10;
-const uint32_t kSetSize = 11;
-const uint32_t kSetMode = 28;
-
-const uint32_t kFirstValueOffset = 12;
-const uint32_t kSecondValueOffset = 16;
-
 struct ModeMapping {
     int mode;
     int32_t value;
@@ -27,6 +18,7 @@ const uint32_t kPersistKindOffset = 8;
 const uint32_t kPersistSectionOffset = 12;
 const uint32_t kPersistNameOffset = 16;
 const uint32_t kPersistTextOffset = 20;
+static_assert(kPersistBlockSize == kPersistTextOffset + 4);
 const char kPersistSection[] = "Default";
 const char kPersistValueName[] = "KVDrvViewportSize";
 
@@ -38,10 +30,10 @@ DriverPayload TwoValues(uint32_t first, uint32_t second)
     return payload;
 }
 
-// One value read back from the shared "vpd0" block after a get request.
-uint32_t Vpd0Value(uint32_t offset)
+// One value read back from the shared viewport block after a get request.
+uint32_t ViewportValue(uint32_t offset)
 {
-    return ReadU32(GetDriverBlock(TagVpd0), offset);
+    return ReadU32(GetDriverBlock(TagViewport), offset);
 }
 
 bool AnyButtonDown()
@@ -55,10 +47,10 @@ bool AnyButtonDown()
     return false;
 }
 
-int SendPersistValue(const char* text)
+bool SendPersistValue(const char* text)
 {
     if (!IsDriverEntryKnown()) {
-        return 2;
+        return false;
     }
     uint8_t block[kPersistBlockSize] = {};
     WriteU32(block, 0, kPersistBlockSize);
@@ -67,7 +59,7 @@ int SendPersistValue(const char* text)
     WriteU32(block, kPersistNameOffset, PointerToField32(kPersistValueName));
     WriteU32(block, kPersistTextOffset, text != nullptr ? PointerToField32(text) : 0);
     CallDriverEntry(DriverOpPersistValue, kPersistBlockSize, block);
-    return 0;
+    return true;
 }
 
 void BroadcastDisplayChange(uint32_t depth, uint32_t desktopWidth, uint32_t desktopHeight)
@@ -76,8 +68,7 @@ void BroadcastDisplayChange(uint32_t depth, uint32_t desktopWidth, uint32_t desk
     PostMessageA(HWND_BROADCAST, WM_DISPLAYCHANGE, static_cast<WPARAM>(depth), size);
 }
 
-}  // namespace
-
+// The value sent for a mode; -1 where nothing is sent.
 int32_t ViewportModeValue(int mode)
 {
     for (const ModeMapping& mapping : kViewportModeMap) {
@@ -87,6 +78,8 @@ int32_t ViewportModeValue(int mode)
     }
     return -1;
 }
+
+}  // namespace
 
 uint32_t ClampViewportOrigin(uint32_t origin, uint32_t viewportExtent, uint32_t desktopExtent)
 {
@@ -107,52 +100,53 @@ uint32_t FollowCursor(uint32_t cursor, uint32_t origin, uint32_t oldOrigin, uint
     return cursor;
 }
 
-int GetViewportSize(uint32_t* width, uint32_t* height)
+bool GetViewportSize(uint32_t* width, uint32_t* height)
 {
     if (width == nullptr || height == nullptr || !IsDriverEntryKnown()) {
-        return 2;
+        return false;
     }
-    if (HasDriverFunction(kGetSize) && SendDriverRequest(kGetSize, nullptr) != DriverFailed) {
-        *width = Vpd0Value(kFirstValueOffset);
-        *height = Vpd0Value(kSecondValueOffset);
-        return 0;
+    if (HasDriverFunction(FnGetViewportSize) &&
+        SendDriverRequest(FnGetViewportSize, nullptr) != DriverFailed) {
+        *width = ViewportValue(kFirstValueOffset);
+        *height = ViewportValue(kSecondValueOffset);
+        return true;
     }
     *width = static_cast<uint32_t>(GetSystemMetrics(SM_CXSCREEN));
     *height = static_cast<uint32_t>(GetSystemMetrics(SM_CYSCREEN));
-    return 0;
+    return true;
 }
 
-int GetViewportOrigin(uint32_t* x, uint32_t* y)
+bool GetViewportOrigin(uint32_t* x, uint32_t* y)
 {
-    if (x == nullptr || y == nullptr || !IsDriverEntryKnown() || !HasDriverFunction(kGetOrigin)) {
-        return 2;
+    if (x == nullptr || y == nullptr || !IsDriverEntryKnown() || !HasDriverFunction(FnGetViewportOrigin)) {
+        return false;
     }
     uint32_t desktopWidth = 0;
     uint32_t desktopHeight = 0;
     uint32_t depth = 0;
     uint32_t rate = 0;
-    bool desktopKnown = CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate) == 0;
+    bool desktopKnown = CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate);
     uint32_t viewportWidth = 0;
     uint32_t viewportHeight = 0;
     GetViewportSize(&viewportWidth, &viewportHeight);
     if (desktopKnown && viewportWidth == desktopWidth && viewportHeight == desktopHeight) {
         *x = 0;
         *y = 0;
-        return 0;
+        return true;
     }
-    if (SendDriverRequest(kGetOrigin, nullptr) == DriverFailed) {
+    if (SendDriverRequest(FnGetViewportOrigin, nullptr) == DriverFailed) {
         *x = 0;
         *y = 0;
     } else {
-        *x = Vpd0Value(kFirstValueOffset);
-        *y = Vpd0Value(kSecondValueOffset);
+        *x = ViewportValue(kFirstValueOffset);
+        *y = ViewportValue(kSecondValueOffset);
     }
-    return 0;
+    return true;
 }
 
 DriverResult SetViewportOrigin(uint32_t x, uint32_t y)
 {
-    if (!HasDriverFunction(kSetOrigin)) {
+    if (!HasDriverFunction(FnSetViewportOrigin)) {
         return DriverFailed;
     }
     POINT cursor = {0, 0};
@@ -163,7 +157,7 @@ DriverResult SetViewportOrigin(uint32_t x, uint32_t y)
     uint32_t depth = 0;
     uint32_t rate = 0;
     // Without the desktop's size the origin cannot be checked against it.
-    if (CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate) != 0) {
+    if (!CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate)) {
         return DriverFailed;
     }
     uint32_t oldX = 0;
@@ -181,31 +175,31 @@ DriverResult SetViewportOrigin(uint32_t x, uint32_t y)
     cursor.y = static_cast<LONG>(FollowCursor(static_cast<uint32_t>(cursor.y), y, oldY, viewportHeight));
 
     DriverPayload origin = TwoValues(x, y);
-    WriteDriverRequest(kSetOrigin, &origin);
+    WriteDriverRequest(FnSetViewportOrigin, &origin);
     bool cursorMoves = cursor.x != startCursor.x || cursor.y != startCursor.y;
     if (AnyButtonDown() && cursorMoves) {
         // The user is dragging: neither the screen nor the cursor jumps under the pointer.
         return DriverFailed;
     }
-    DriverResult result = CallDriverRequest(kSetOrigin);
+    DriverResult result = CallDriverRequest(FnSetViewportOrigin);
     SetCursorPos(cursor.x, cursor.y);
     return result;
 }
 
 DriverResult SetViewportSize(uint32_t width, uint32_t height)
 {
-    if (!IsDriverEntryKnown() || !HasDriverFunction(kSetSize)) {
+    if (!IsDriverEntryKnown() || !HasDriverFunction(FnSetViewportSize)) {
         return DriverFailed;
     }
     uint32_t oldX = 0;
     uint32_t oldY = 0;
-    bool originKnown = GetViewportOrigin(&oldX, &oldY) == 0;
+    bool originKnown = GetViewportOrigin(&oldX, &oldY);
     uint32_t oldWidth = 0;
     uint32_t oldHeight = 0;
     GetViewportSize(&oldWidth, &oldHeight);
 
     DriverPayload size = TwoValues(width, height);
-    DriverResult result = SendDriverRequest(kSetSize, &size);
+    DriverResult result = SendDriverRequest(FnSetViewportSize, &size);
     if (result != DriverOk) {
         return result;
     }
@@ -213,7 +207,7 @@ DriverResult SetViewportSize(uint32_t width, uint32_t height)
     uint32_t desktopHeight = 0;
     uint32_t depth = 0;
     uint32_t rate = 0;
-    if (CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate) == 0) {
+    if (CurrentMode(&desktopWidth, &desktopHeight, &depth, &rate)) {
         if (width == desktopWidth && height == desktopHeight) {
             ClearPersistedViewportSize();
         }
@@ -230,7 +224,7 @@ DriverResult SetViewportSize(uint32_t width, uint32_t height)
 
 DriverResult SetViewportMode(int mode)
 {
-    if (!IsDriverEntryKnown() || !HasDriverFunction(kSetMode)) {
+    if (!IsDriverEntryKnown() || !HasDriverFunction(FnSetViewportMode)) {
         return DriverFailed;
     }
     int32_t value = ViewportModeValue(mode);
@@ -239,20 +233,20 @@ DriverResult SetViewportMode(int mode)
     }
     DriverPayload payload = {kFirstValueOffset, 4, {}};
     WriteU32(payload.bytes, 0, static_cast<uint32_t>(value));
-    return SendDriverRequest(kSetMode, &payload);
+    return SendDriverRequest(FnSetViewportMode, &payload);
 }
 
-int PersistViewportSize(uint32_t width, uint32_t height)
+bool PersistViewportSize(uint32_t width, uint32_t height)
 {
     if (!IsDriverEntryKnown()) {
-        return 2;
+        return false;
     }
     char text[64];
     wsprintfA(text, "vpd0,%u,%u", width, height);
     return SendPersistValue(text);
 }
 
-int ClearPersistedViewportSize()
+bool ClearPersistedViewportSize()
 {
     return SendPersistValue(nullptr);
 }

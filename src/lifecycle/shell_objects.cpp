@@ -1,6 +1,9 @@
-#include "lifecycle/shell_objects.h"
-
+// The two objects through which the shell loads the module as a property-sheet extension of
+// the display settings: the class object and the extension object, which adds no page.
 #include <new>
+
+#include "kvsettng/exports.h"
+#include "lifecycle/shell_objects.h"
 
 const CLSID kExtensionClassId = {
     0x71DFC44E, 0x99D6, 0x4227, {0xBF, 0x5F, 0xB9, 0x2D, 0x68, 0x74, 0x29, 0xBD}};
@@ -14,6 +17,49 @@ const IID kIidShellPropSheetExt = {
     0x000214E9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 LONG gLiveObjects;
+
+class ExtensionClassObject : public IClassFactory {
+public:
+    ExtensionClassObject();
+    ~ExtensionClassObject();
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID interfaceId, void** object) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+private:
+    ULONG references_;
+};
+
+class DisplayExtension : public IShellPropSheetExt, public IShellExtInit {
+public:
+    DisplayExtension();
+    ~DisplayExtension();
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaceId, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM lParam) override;
+    HRESULT STDMETHODCALLTYPE ReplacePage(EXPPS pageId, LPFNSVADDPROPSHEETPAGE replaceWith,
+                                          LPARAM lParam) override;
+    HRESULT STDMETHODCALLTYPE Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* dataObject,
+                                         HKEY progIdKey) override;
+
+private:
+    ULONG references_;
+};
+
+bool SameGuid(const GUID& a, const GUID& b)
+{
+    const BYTE* left = reinterpret_cast<const BYTE*>(&a);
+    const BYTE* right = reinterpret_cast<const BYTE*>(&b);
+    for (size_t i = 0; i < sizeof(GUID); ++i) {
+        if (left[i] != right[i]) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Objects live in the process heap of the platform; the module carries no allocator.
 template <typename Object>
@@ -44,23 +90,6 @@ HRESULT HandOut(Object* object, REFIID interfaceId, void** result)
 }
 
 }  // namespace
-
-bool SameGuid(const GUID& a, const GUID& b)
-{
-    const BYTE* left = reinterpret_cast<const BYTE*>(&a);
-    const BYTE* right = reinterpret_cast<const BYTE*>(&b);
-    for (size_t i = 0; i < sizeof(GUID); ++i) {
-        if (left[i] != right[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-LONG GetLiveObjectCount()
-{
-    return gLiveObjects;
-}
 
 extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID classId, REFIID interfaceId, void** object)
 {
@@ -193,3 +222,10 @@ HRESULT STDMETHODCALLTYPE DisplayExtension::Initialize(PCIDLIST_ABSOLUTE /*folde
 {
     return S_OK;
 }
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+LONG GetLiveObjectCount()
+{
+    return gLiveObjects;
+}
+#endif

@@ -1,10 +1,10 @@
 #include "page/page_capture.h"
 
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 #include "page/page_layout.h"
 #include "page/page_routing.h"
-#include "page/page_state.h"
 #include "preview/preview.h"
+#include "records/page_records.h"
 
 namespace {
 
@@ -75,16 +75,25 @@ WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
 }
 
+void RestoreTopLevel()
+{
+    if (GetPrevTopLevelProc() != nullptr) {
+        ReplaceProcedure(GetTopLevelWindow(), GetPrevTopLevelProc());
+    }
+}
+
+void RestorePage()
+{
+    if (GetPrevPageProc() != nullptr) {
+        ReplaceProcedure(GetSettingsPage(), GetPrevPageProc());
+    }
+}
+
 }  // namespace
 
 void InstallPageHook(HINSTANCE instance)
 {
     gHookHandle = SetWindowsHookExA(WH_CALLWNDPROC, PageHookProc, instance, GetCurrentThreadId());
-}
-
-bool IsPageHookInstalled()
-{
-    return gHookHandle != nullptr;
 }
 
 LRESULT CALLBACK PageHookProc(int code, WPARAM wParam, LPARAM lParam)
@@ -124,20 +133,6 @@ void SubclassTopLevel(HWND window)
     SetPrevTopLevelProc(ReplaceProcedure(top, TopLevelProc));
 }
 
-void RestoreTopLevel()
-{
-    if (GetPrevTopLevelProc() != nullptr) {
-        ReplaceProcedure(GetTopLevelWindow(), GetPrevTopLevelProc());
-    }
-}
-
-void RestorePage()
-{
-    if (GetPrevPageProc() != nullptr) {
-        ReplaceProcedure(GetSettingsPage(), GetPrevPageProc());
-    }
-}
-
 void ReleasePageIntegration()
 {
     RemovePageHook();
@@ -147,3 +142,10 @@ void ReleasePageIntegration()
     ReleasePreviewBitmaps();
     ReleaseAddedFont();
 }
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+bool IsPageHookInstalled()
+{
+    return gHookHandle != nullptr;
+}
+#endif

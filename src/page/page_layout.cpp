@@ -1,10 +1,10 @@
 #include "page/page_layout.h"
 
 #include "driver/viewport.h"
-#include "lifecycle/res_format.h"
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/res_format.h"
+#include "library/resource_library.h"
 #include "preview/preview.h"
+#include "records/page_records.h"
 #include "screenarea/apply.h"
 #include "screenarea/slider_sync.h"
 
@@ -15,66 +15,63 @@ const int kHelpAreaExtraHeight = 5;
 const LONG kAddedFontWeight = 300;
 const int kClassNameSize = 256;
 const int kLabelTextSize = 80;
-const int kClonedPreviewId = 1205;
+// The lowest three bits of a button's style are its type. The page that has no screen-area
+// row of its own has a group box (BS_GROUPBOX, 7) as its probe control; the page with its own
+// row has none there, and the style of a missing control reads 0.
+const LONG kButtonTypeBits = 7;
 
 HFONT gAddedFont;
 // Whether gAddedFont was made here, rather than borrowed from the page.
 bool gAddedFontMade;
 
-HWND Control(int32_t id)
-{
-    return GetDlgItem(GetSettingsPage(), id);
-}
-
 // The control's window rectangle in the page's client coordinates.
-RECT ControlRect(int32_t id)
+RECT ControlRect(ControlRole role)
 {
     RECT rect = {0, 0, 0, 0};
-    if (GetWindowRect(Control(id), &rect)) {
+    if (GetWindowRect(PageControl(role), &rect)) {
         MapWindowPoints(GetDesktopWindow(), GetSettingsPage(), reinterpret_cast<LPPOINT>(&rect), 2);
     }
     return rect;
 }
 
-POINT ClientSize(int32_t id)
+POINT ClientSize(ControlRole role)
 {
     RECT client = {0, 0, 0, 0};
-    GetClientRect(Control(id), &client);
+    GetClientRect(PageControl(role), &client);
     POINT size = {client.right, client.bottom};
     return size;
 }
 
-void MoveControl(int32_t id, int x, int y)
+void MoveControl(ControlRole role, int x, int y)
 {
-    SetWindowPos(Control(id), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(PageControl(role), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-void ResizeControl(int32_t id, int width, int height)
+void ResizeControl(ControlRole role, int width, int height)
 {
-    SetWindowPos(Control(id), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(PageControl(role), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-void ShiftControl(int32_t id, int dy)
+void ShiftControl(ControlRole role, int dy)
 {
-    RECT rect = ControlRect(id);
-    MoveControl(id, rect.left, rect.top + dy);
+    RECT rect = ControlRect(role);
+    MoveControl(role, rect.left, rect.top + dy);
 }
 
 // The controls the Cloned layout raises, in order.
-typedef int32_t (*ControlIdGetter)();
-const ControlIdGetter kRaisedControls[] = {
-    GetProbeControlId, GetDepthComboId,    GetRaisedControlId, GetHelpAreaModelId,  GetLessLabelId,
-    GetMoreLabelId,    GetDesktopSliderId, GetDesktopLabelId,  GetHelpAreaAnchorId, GetScreenRowAnchorId,
+const ControlRole kRaisedControls[] = {
+    RoleProbeControl, RoleDepthCombo,    RoleRaisedControl, RoleHelpAreaModel,  RoleLessLabel,
+    RoleMoreLabel,    RoleDesktopSlider, RoleDesktopLabel,  RoleHelpAreaAnchor, RoleScreenRowAnchor,
 };
 
 // The controls shown and enabled again in the Native layout, in order.
-const ControlIdGetter kScreenAreaControls[] = {
-    GetHelpAreaId, GetScreenLessLabelId, GetScreenMoreLabelId, GetScreenSliderId, GetScreenLabelId,
+const ControlRole kScreenAreaControls[] = {
+    RoleHelpArea, RoleScreenLessLabel, RoleScreenMoreLabel, RoleScreenSlider, RoleScreenLabel,
 };
 
 HFONT MakeAddedFont()
 {
-    HFONT modelFont = reinterpret_cast<HFONT>(SendMessageA(Control(GetHelpAreaModelId()), WM_GETFONT, 0, 0));
+    HFONT modelFont = reinterpret_cast<HFONT>(SendMessageA(PageControl(RoleHelpAreaModel), WM_GETFONT, 0, 0));
     LOGFONTA font;
     if (modelFont != nullptr && GetObjectA(modelFont, sizeof font, &font) != 0) {
         font.lfWeight = kAddedFontWeight;
@@ -86,18 +83,18 @@ HFONT MakeAddedFont()
 }
 
 struct ClonePlan {
-    int32_t modelId;
+    ControlRole model;
     const char* text;
     int x;
     int y;
     int width;
     int height;
-    int32_t id;
+    ControlRole role;
 };
 
 HWND CreateClone(const ClonePlan& plan)
 {
-    HWND model = Control(plan.modelId);
+    HWND model = PageControl(plan.model);
     char className[kClassNameSize];
     className[0] = '\0';
     GetClassNameA(model, className, kClassNameSize);
@@ -105,7 +102,7 @@ HWND CreateClone(const ClonePlan& plan)
         CreateWindowExA(static_cast<DWORD>(GetWindowLongA(model, GWL_EXSTYLE)), className, plan.text,
                         static_cast<DWORD>(GetWindowLongA(model, GWL_STYLE)), plan.x, plan.y, plan.width,
                         plan.height, reinterpret_cast<HWND>(GetWindowLongPtrA(model, GWLP_HWNDPARENT)),
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(plan.id)),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(plan.role))),
                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(model, GWLP_HINSTANCE)), nullptr);
     SendMessageA(clone, WM_SETFONT, reinterpret_cast<WPARAM>(gAddedFont), FALSE);
     return clone;
@@ -123,18 +120,18 @@ int Height(const RECT& rect)
 
 void RaiseAndResize(int up, int down)
 {
-    for (ControlIdGetter id : kRaisedControls) {
-        ShiftControl(id(), -up);
+    for (ControlRole role : kRaisedControls) {
+        ShiftControl(role, -up);
     }
-    POINT combo = ClientSize(GetDepthComboId());
-    ResizeControl(GetScreenRowAnchorId(), combo.x, combo.y);
-    RECT anchor = ControlRect(GetScreenRowAnchorId());
-    POINT below = ClientSize(GetBelowScreenRowId());
-    SetWindowPos(Control(GetBelowScreenRowId()), nullptr, anchor.left, anchor.bottom + kBelowScreenRowGap,
+    POINT combo = ClientSize(RoleDepthCombo);
+    ResizeControl(RoleScreenRowAnchor, combo.x, combo.y);
+    RECT anchor = ControlRect(RoleScreenRowAnchor);
+    POINT below = ClientSize(RoleBelowScreenRow);
+    SetWindowPos(PageControl(RoleBelowScreenRow), nullptr, anchor.left, anchor.bottom + kBelowScreenRowGap,
                  Width(anchor), below.y, SWP_NOZORDER);
-    POINT probe = ClientSize(GetProbeControlId());
-    ResizeControl(GetHelpAreaAnchorId(), probe.x, probe.y + kHelpAreaExtraHeight);
-    ShiftControl(GetLoweredControlId(), down);
+    POINT probe = ClientSize(RoleProbeControl);
+    ResizeControl(RoleHelpAreaAnchor, probe.x, probe.y + kHelpAreaExtraHeight);
+    ShiftControl(RoleLoweredControl, down);
 }
 
 // The first label text: the current screen area through the library's format, cut to the
@@ -145,7 +142,7 @@ void InitialLabelText(char* text, uint32_t size)
     uint32_t width = 0;
     uint32_t height = 0;
     const char* format = LoadResFormat(ResSizeFormat, "uu");
-    if (format != nullptr && GetViewportSize(&width, &height) == 0) {
+    if (format != nullptr && GetViewportSize(&width, &height)) {
         FormatResString(text, size, format, "uu", width, height);
     }
 }
@@ -153,33 +150,80 @@ void InitialLabelText(char* text, uint32_t size)
 void CreateClones()
 {
     const char* helpText = LoadResString(ResHelpAreaText);
-    RECT model = ControlRect(GetHelpAreaModelId());
-    RECT helpAnchor = ControlRect(GetHelpAreaAnchorId());
-    CreateClone({GetHelpAreaModelId(), helpText, model.left, helpAnchor.top, Width(model), Height(model),
-                 GetHelpAreaId()});
+    RECT model = ControlRect(RoleHelpAreaModel);
+    RECT helpAnchor = ControlRect(RoleHelpAreaAnchor);
+    CreateClone(
+        {RoleHelpAreaModel, helpText, model.left, helpAnchor.top, Width(model), Height(model), RoleHelpArea});
 
-    RECT desktopSlider = ControlRect(GetDesktopSliderId());
-    RECT rowAnchor = ControlRect(GetScreenRowAnchorId());
-    SetScreenSlider(CreateClone({GetDesktopSliderId(), "", desktopSlider.left, rowAnchor.top,
-                                 Width(desktopSlider), Height(desktopSlider), GetScreenSliderId()}));
+    RECT desktopSlider = ControlRect(RoleDesktopSlider);
+    RECT rowAnchor = ControlRect(RoleScreenRowAnchor);
+    SetScreenSlider(CreateClone({RoleDesktopSlider, "", desktopSlider.left, rowAnchor.top,
+                                 Width(desktopSlider), Height(desktopSlider), RoleScreenSlider}));
 
-    const ControlIdGetter endLabels[][2] = {{GetLessLabelId, GetScreenLessLabelId},
-                                            {GetMoreLabelId, GetScreenMoreLabelId}};
+    const ControlRole endLabels[][2] = {{RoleLessLabel, RoleScreenLessLabel},
+                                        {RoleMoreLabel, RoleScreenMoreLabel}};
     for (const auto& pair : endLabels) {
         char text[kLabelTextSize];
         text[0] = '\0';
-        GetWindowTextA(Control(pair[0]()), text, kLabelTextSize);
-        RECT label = ControlRect(pair[0]());
-        CreateClone({pair[0](), text, label.left, rowAnchor.top, Width(label), Height(label), pair[1]()});
+        GetWindowTextA(PageControl(pair[0]), text, kLabelTextSize);
+        RECT label = ControlRect(pair[0]);
+        CreateClone({pair[0], text, label.left, rowAnchor.top, Width(label), Height(label), pair[1]});
     }
 
-    RECT desktopLabel = ControlRect(GetDesktopLabelId());
-    RECT screenSlider = ControlRect(GetScreenSliderId());
+    RECT desktopLabel = ControlRect(RoleDesktopLabel);
+    RECT screenSlider = ControlRect(RoleScreenSlider);
     char sizeText[kScreenLabelTextLimit + 1];
     InitialLabelText(sizeText, sizeof sizeText);
-    CreateClone({GetDesktopLabelId(), sizeText, desktopLabel.left,
+    CreateClone({RoleDesktopLabel, sizeText, desktopLabel.left,
                  desktopLabel.top - desktopSlider.bottom + screenSlider.bottom, Width(desktopLabel),
-                 Height(desktopLabel), GetScreenLabelId()});
+                 Height(desktopLabel), RoleScreenLabel});
+}
+
+// Decides the layout from the page's probe control, once; in the Cloned layout the page's
+// controls make room and the screen-area row is cloned from the desktop-area row.
+void BuildClonedLayout()
+{
+    if (GetLayoutVariant() != LayoutUndecided) {
+        return;
+    }
+    if ((GetWindowLongA(PageControl(RoleProbeControl), GWL_STYLE) & kButtonTypeBits) == 0) {
+        SetLayoutVariant(LayoutNative);
+        return;
+    }
+    SetLayoutVariant(LayoutCloned);
+    int baseUnitHeight = HIWORD(GetDialogBaseUnits());
+    RaiseAndResize(RaiseDistance(baseUnitHeight), LowerDistance(baseUnitHeight));
+    gAddedFont = MakeAddedFont();
+    CreateClones();
+    EnableWindow(PageControl(RolePreviewControl), FALSE);
+}
+
+// In the Native layout the page's own screen-area slider and label take the identifiers that
+// the module addresses them by, and the row is shown.
+void AdoptNativeLayout()
+{
+    if (GetLayoutVariant() != LayoutNative || GetSettingsPage() == nullptr) {
+        return;
+    }
+    SetWindowLongA(PageControl(RoleNativeScreenSlider), GWL_ID, ControlId(RoleScreenSlider));
+    SetWindowLongA(PageControl(RoleNativeScreenLabel), GWL_ID, ControlId(RoleScreenLabel));
+    ShowScreenAreaControls();
+}
+
+// The preview control takes the monitor picture's size, centred where it stood.
+void FitPreview()
+{
+    HWND preview = PageControl(RolePreviewControl);
+    SubclassPreview(preview);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(preview, &client);
+    PreviewBitmap monitor = GetPreviewBitmap(MonitorBitmap);
+    // Without the monitor picture the control keeps its place and size.
+    if (monitor.handle != nullptr) {
+        POINT corner = CentringOffset(client.right, client.bottom, monitor.width, monitor.height);
+        MapWindowPoints(preview, GetSettingsPage(), &corner, 1);
+        SetWindowPos(preview, nullptr, corner.x, corner.y, monitor.width, monitor.height, SWP_NOZORDER);
+    }
 }
 
 }  // namespace
@@ -206,66 +250,10 @@ void AugmentPage()
 {
     BuildClonedLayout();
     AdoptNativeLayout();
-    SetDesktopSlider(Control(GetDesktopSliderId()));
-    SetScreenSlider(Control(GetScreenSliderId()));
-
-    HWND preview = Control(GetPreviewControlId());
-    SubclassPreview(preview);
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(preview, &client);
-    PreviewBitmap monitor = GetPreviewBitmap(MonitorBitmap);
-    // Without the monitor picture the control keeps its place and size.
-    if (monitor.handle != nullptr) {
-        POINT corner = CentringOffset(client.right, client.bottom, monitor.width, monitor.height);
-        MapWindowPoints(preview, GetSettingsPage(), &corner, 1);
-        SetWindowPos(preview, nullptr, corner.x, corner.y, monitor.width, monitor.height, SWP_NOZORDER);
-    }
-
-    SetScreenRange();
-    ScreenSize current = {0, 0};
-    if (GetViewportSize(&current.width, &current.height) == 0) {
-        ShowScreenSize(-1, &current);
-    } else {
-        ShowScreenSize(-1, nullptr);
-    }
-    SetSavedScreenPos(static_cast<int32_t>(SendMessageA(GetScreenSlider(), TBM_GETPOS, 0, 0)));
-    UpdateSizesEqual();
-}
-
-void BuildClonedLayout()
-{
-    if (GetLayoutVariant() != LayoutUndecided) {
-        return;
-    }
-    if ((GetWindowLongA(Control(GetProbeControlId()), GWL_STYLE) & 7) == 0) {
-        SetLayoutVariant(LayoutNative);
-        return;
-    }
-    SetLayoutVariant(LayoutCloned);
-    int baseUnitHeight = HIWORD(GetDialogBaseUnits());
-    RaiseAndResize(RaiseDistance(baseUnitHeight), LowerDistance(baseUnitHeight));
-    gAddedFont = MakeAddedFont();
-    CreateClones();
-    EnableWindow(Control(kClonedPreviewId), FALSE);
-}
-
-void AdoptNativeLayout()
-{
-    if (GetLayoutVariant() != LayoutNative) {
-        return;
-    }
-    ApplyNativeIds();
-    if (GetSettingsPage() == nullptr) {
-        return;
-    }
-    SetWindowLongA(Control(GetNativeScreenSliderId()), GWL_ID, GetScreenSliderId());
-    SetWindowLongA(Control(GetNativeScreenLabelId()), GWL_ID, GetScreenLabelId());
-    ShowScreenAreaControls();
-}
-
-void ApplyNativeIds()
-{
-    SetControlIdsNative();
+    SetDesktopSlider(PageControl(RoleDesktopSlider));
+    SetScreenSlider(PageControl(RoleScreenSlider));
+    FitPreview();
+    InitialiseScreenArea();
 }
 
 void ReleaseAddedFont()
@@ -282,12 +270,12 @@ void ShowScreenAreaControls()
     if (GetLayoutVariant() == LayoutCloned || GetSettingsPage() == nullptr) {
         return;
     }
-    POINT probe = ClientSize(GetProbeControlId());
-    ResizeControl(GetHelpAreaAnchorId(), probe.x, probe.y);
-    POINT combo = ClientSize(GetDepthComboId());
-    ResizeControl(GetScreenRowAnchorId(), combo.x, combo.y);
-    for (ControlIdGetter id : kScreenAreaControls) {
-        HWND control = Control(id());
+    POINT probe = ClientSize(RoleProbeControl);
+    ResizeControl(RoleHelpAreaAnchor, probe.x, probe.y);
+    POINT combo = ClientSize(RoleDepthCombo);
+    ResizeControl(RoleScreenRowAnchor, combo.x, combo.y);
+    for (ControlRole role : kScreenAreaControls) {
+        HWND control = PageControl(role);
         ShowWindow(control, SW_SHOW);
         EnableWindow(control, TRUE);
     }

@@ -7,10 +7,10 @@
 
 const int kScreenLabelTextLimit = 31;
 
+// The page's initialisation: the layout decided and made, the two sliders recorded, the
+// preview fitted to the monitor picture, the screen-area controls set up.
 void AugmentPage();
-void BuildClonedLayout();
-void AdoptNativeLayout();
-void ApplyNativeIds();
+// Shows and enables the screen-area row of the Native layout; nothing in the Cloned one.
 void ShowScreenAreaControls();
 
 // The distances, in pixels, that the Cloned layout raises and lowers controls by, for a

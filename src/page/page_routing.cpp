@@ -1,20 +1,58 @@
 #include "page/page_routing.h"
 
 #include "page/page_layout.h"
-#include "page/page_state.h"
 #include "platform/module_path.h"
 #include "preview/preview.h"
+#include "records/page_records.h"
 #include "screenarea/apply.h"
 #include "screenarea/slider_sync.h"
 
 namespace {
 
-const DWORD kHelpIdTable[] = {
-    1213, kScreenAreaHelpContext, 1214, kScreenAreaHelpContext,
-    1215, kScreenAreaHelpContext, 1216, kScreenAreaHelpContext,
-    1217, kScreenAreaHelpContext, 100,  kScreenAreaHelpContext,
-    101,  kScreenAreaHelpContext, 0,    0,
+// The controls whose context help is the screen-area topic, by their identifiers on the page
+// with its own screen-area row; WinHelpA takes them as (control, context) pairs ending in
+// (0, 0).
+const ControlRole kScreenAreaHelpRoles[] = {
+    RoleHelpArea,        RoleNativeScreenSlider, RoleNativeScreenLabel, RoleScreenLessLabel,
+    RoleScreenMoreLabel, RoleScreenSlider,       RoleScreenLabel,
 };
+const uint32_t kHelpedControls = sizeof kScreenAreaHelpRoles / sizeof kScreenAreaHelpRoles[0];
+
+struct HelpIdTable {
+    DWORD pairs[2 * kHelpedControls + 2];
+};
+
+constexpr HelpIdTable MakeHelpIdTable()
+{
+    HelpIdTable table = {};
+    for (uint32_t i = 0; i < kHelpedControls; ++i) {
+        table.pairs[2 * i] = static_cast<DWORD>(kControlIds[kScreenAreaHelpRoles[i]].native);
+        table.pairs[2 * i + 1] = kScreenAreaHelpContext;
+    }
+    return table;
+}
+
+constexpr HelpIdTable kHelpIdTable = MakeHelpIdTable();
+
+// Shows the screen-area topic when (x, y) lies in the help area; false, showing nothing,
+// elsewhere.
+bool ShowContextHelp(HWND window, UINT command, int x, int y)
+{
+    RECT area = {0, 0, 0, 0};
+    if (!GetWindowRect(PageControl(RoleHelpArea), &area)) {
+        return false;
+    }
+    POINT point = {x, y};
+    if (!PtInRect(&area, point)) {
+        return false;
+    }
+    char path[MAX_PATH];
+    if (!PathBesideModule(GetHelpModule(), "VAZIDAVO.HLP", path, sizeof path)) {
+        return false;
+    }
+    WinHelpA(window, path, command, reinterpret_cast<ULONG_PTR>(kHelpIdTable.pairs));
+    return true;
+}
 
 LRESULT PassToPage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -33,7 +71,7 @@ LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam)
     if (verdict != PSNRET_NOERROR) {
         RevertScreenArea();
     } else if (IsApplyPending()) {
-        ApplyScreenArea(0);
+        ApplyScreenArea();
     }
     EndApply();
     return verdict;
@@ -64,11 +102,11 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = PassToPage(window, WM_COMMAND, wParam, lParam);
     int32_t id = LOWORD(wParam);
-    if (id == GetRangeCommandId()) {
+    if (id == ControlId(RoleRangeCommand)) {
         SetScreenRange();
         SyncScreenToDesktop();
         ShowScreenAreaControls();
-    } else if (id == GetDepthComboId() && HIWORD(wParam) == CBN_SELCHANGE) {
+    } else if (id == ControlId(RoleDepthCombo) && HIWORD(wParam) == CBN_SELCHANGE) {
         SyncScreenToDesktop();
     }
     return result;
@@ -81,7 +119,7 @@ LRESULT OnHScroll(HWND window, WPARAM wParam, LPARAM lParam)
     if (control != nullptr && control == GetScreenSlider()) {
         int32_t push = OnScreenSliderScroll(window, wParam, control);
         if (push > 0) {
-            HWND desktopSlider = GetDlgItem(window, GetDesktopSliderId());
+            HWND desktopSlider = GetDlgItem(window, ControlId(RoleDesktopSlider));
             result = PassToPage(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, push & 0xFFFF),
                                 reinterpret_cast<LPARAM>(desktopSlider));
         }
@@ -94,11 +132,6 @@ LRESULT OnHScroll(HWND window, WPARAM wParam, LPARAM lParam)
 }
 
 }  // namespace
-
-const DWORD* GetHelpIdTable()
-{
-    return kHelpIdTable;
-}
 
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -134,26 +167,15 @@ LRESULT CALLBACK TopLevelProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     WNDPROC previous = GetPrevTopLevelProc();
     LRESULT result = previous != nullptr ? CallWindowProcA(previous, window, message, wParam, lParam) : 0;
     if (message == WM_DISPLAYCHANGE) {
-        ApplyScreenArea(1);
+        ApplyScreenAreaAfterDisplayChange();
         RefreshPreview();
     }
     return result;
 }
 
-bool ShowContextHelp(HWND window, UINT command, int x, int y)
+#ifdef KVSETTNG_TEST_ACCESSORS
+const DWORD* GetHelpIdTable()
 {
-    RECT area = {0, 0, 0, 0};
-    if (!GetWindowRect(GetDlgItem(GetSettingsPage(), GetHelpAreaId()), &area)) {
-        return false;
-    }
-    POINT point = {x, y};
-    if (!PtInRect(&area, point)) {
-        return false;
-    }
-    char path[MAX_PATH];
-    if (!PathBesideModule(GetHelpModule(), "VAZIDAVO.HLP", path, sizeof path)) {
-        return false;
-    }
-    WinHelpA(window, path, command, reinterpret_cast<ULONG_PTR>(kHelpIdTable));
-    return true;
+    return kHelpIdTable.pairs;
 }
+#endif

@@ -4,10 +4,11 @@
 
 #include "platform/platform.h"
 
-const UINT kScreenAreaHelpContext = 150;
-
 LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK TopLevelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-bool ShowContextHelp(HWND window, UINT command, int x, int y);
-// The (control id, help context) pairs for WinHelpA, ending with (0, 0).
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+// For tests; not built into KVSETTNG.DLL. The (control id, help context) pairs that WinHelpA
+// receives, ending with (0, 0).
 const DWORD* GetHelpIdTable();
+#endif

@@ -1,7 +1,7 @@
 #include "preview/preview.h"
 
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/resource_library.h"
+#include "records/page_records.h"
 
 namespace {
 
@@ -23,6 +23,10 @@ CacheSlot gCache[] = {
     {OverlayBitmap, {nullptr, 0, 0}},
 };
 
+// The preview's own subclass record: the control and its procedure from before.
+HWND gPreviewControl;
+WNDPROC gPrevPreviewProc;
+
 CacheSlot* FindSlot(PreviewBitmapId id)
 {
     for (CacheSlot& slot : gCache) {
@@ -33,6 +37,8 @@ CacheSlot* FindSlot(PreviewBitmapId id)
     return nullptr;
 }
 
+// FillRect takes a system colour as the brush value index + 1, so that index 0 does not read
+// as a null brush.
 HBRUSH SystemColourBrush(int index)
 {
     return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(index + 1));
@@ -139,6 +145,18 @@ void DrawOverlay(HDC canvas)
     ReleaseSource(source);
 }
 
+LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        PaintPreview(window, dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    return CallWindowProcA(gPrevPreviewProc, window, message, wParam, lParam);
+}
+
 }  // namespace
 
 PreviewBitmap GetPreviewBitmap(PreviewBitmapId id)
@@ -171,29 +189,16 @@ void ReleasePreviewBitmaps()
 
 void SubclassPreview(HWND window)
 {
-    SetPreviewControl(window);
+    gPreviewControl = window;
     LONG_PTR previous = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewProc));
-    SetPrevPreviewProc(reinterpret_cast<WNDPROC>(previous));
+    gPrevPreviewProc = reinterpret_cast<WNDPROC>(previous);
 }
 
 void RestorePreview()
 {
-    WNDPROC previous = GetPrevPreviewProc();
-    if (previous != nullptr) {
-        SetWindowLongPtrA(GetPreviewControl(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    if (gPrevPreviewProc != nullptr) {
+        SetWindowLongPtrA(gPreviewControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gPrevPreviewProc));
     }
-}
-
-LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        PaintPreview(window, dc);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    return CallWindowProcA(GetPrevPreviewProc(), window, message, wParam, lParam);
 }
 
 void TransparentBlit(HDC destination, HBITMAP bitmap, int x, int y, COLORREF key, int width, int height,
@@ -300,7 +305,7 @@ void PaintPreview(HWND window, HDC paintDc)
 
 void InvalidatePreview()
 {
-    InvalidateRect(GetDlgItem(GetSettingsPage(), GetPreviewControlId()), nullptr, FALSE);
+    InvalidateRect(PageControl(RolePreviewControl), nullptr, FALSE);
 }
 
 void RefreshPreview()
@@ -308,3 +313,15 @@ void RefreshPreview()
     ReleasePreviewBitmaps();
     InvalidatePreview();
 }
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+HWND GetPreviewControl()
+{
+    return gPreviewControl;
+}
+
+WNDPROC GetPrevPreviewProc()
+{
+    return gPrevPreviewProc;
+}
+#endif

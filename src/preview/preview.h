@@ -2,16 +2,16 @@
 // the overlay shown while both sliders stand at the same position, composed off-screen.
 #pragma once
 
-#include "platform/platform.h"
+#include "library/resource_library.h"
 
 // Pure yellow: pixels of exactly this colour are transparent wherever TransparentBlit draws.
 const COLORREF kKeyColour = 0x0000FFFF;
 
 // The preview's pictures in the resource library.
 enum PreviewBitmapId : int32_t {
-    MonitorBitmap = 100,
-    OverlayBitmap = 101,
-    DesktopBitmap = 102,
+    MonitorBitmap = ResMonitorBitmap,
+    OverlayBitmap = ResOverlayBitmap,
+    DesktopBitmap = ResDesktopBitmap,
 };
 
 struct PreviewBitmap {
@@ -25,9 +25,15 @@ struct PreviewBitmap {
 PreviewBitmap GetPreviewBitmap(PreviewBitmapId id);
 void ReleasePreviewBitmaps();
 
+// Paints the control through the preview from now on, until RestorePreview.
 void SubclassPreview(HWND window);
 void RestorePreview();
-LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+// For tests; not built into KVSETTNG.DLL. The preview's subclass record.
+HWND GetPreviewControl();
+WNDPROC GetPrevPreviewProc();
+#endif
 void PaintPreview(HWND window, HDC paintDc);
 void TransparentBlit(HDC destination, HBITMAP bitmap, int x, int y, COLORREF key, int width, int height,
                      HDC source);

@@ -2,20 +2,31 @@
 
 #include "driver/mode_tables.h"
 #include "driver/viewport.h"
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/resource_library.h"
+#include "records/page_records.h"
 #include "screenarea/slider_sync.h"
 
 namespace {
 
+// The control panel fills its colour combo box with the depths of the 640 x 480 desktop,
+// after one item for a depth that the driver does not list: item i >= 1 stands for entry
+// i - 1 of that list, whatever desktop size the page shows.
 const uint32_t kDepthListWidth = 640;
 const uint32_t kDepthListHeight = 480;
 const UINT kQuestionStyle = MB_OKCANCEL | MB_ICONINFORMATION;
 const UINT kNoticeStyle = MB_OK | MB_ICONINFORMATION;
 const int kConfirmKeep = IDYES;
 const int kConfirmRestore = IDNO;
+// The viewport mode sent after every new screen area.
+const int kViewportModeAfterApply = 0;
 
-int32_t gApplyPending;
+// What asks for the screen area to be applied.
+enum ApplyCause {
+    ApplyFromSheet,
+    ApplyFromDisplayChange,
+};
+
+bool gApplyPending;
 int32_t gSavedScreenPos;
 HWND gOpenConfirmDialog;
 HWND gConfirmTimerWindow;
@@ -65,37 +76,10 @@ void CentreOnOwner(HWND dialog)
     SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-}  // namespace
-
-void BeginApply()
-{
-    gApplyPending = 1;
-}
-
-bool IsApplyPending()
-{
-    return gApplyPending == 1;
-}
-
-void EndApply()
-{
-    gApplyPending = 0;
-    gSavedScreenPos = SliderPosition(GetScreenSlider());
-}
-
-int32_t GetSavedScreenPos()
-{
-    return gSavedScreenPos;
-}
-
-void SetSavedScreenPos(int32_t position)
-{
-    gSavedScreenPos = position;
-}
-
+// Whether the colour depth picked in the depth combo box differs from the screen's.
 bool IsDepthChanged()
 {
-    HWND combo = GetDlgItem(GetSettingsPage(), GetDepthComboId());
+    HWND combo = PageControl(RoleDepthCombo);
     int32_t selection = static_cast<int32_t>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
     const uint32_t* depths = BuildDepthList(kDepthListWidth, kDepthListHeight);
     uint32_t count = 0;
@@ -108,81 +92,6 @@ bool IsDepthChanged()
         return true;
     }
     return depths[entry] != static_cast<uint32_t>(CurrentDepth());
-}
-
-void ApplyScreenArea(int fromDisplayChange)
-{
-    if (fromDisplayChange == 1 && gApplyPending == 0) {
-        return;
-    }
-    ScreenSize screen = {0, 0};
-    if (!ScreenSizeAt(SliderPosition(GetScreenSlider()), &screen.width, &screen.height)) {
-        // The slider stands where the driver lists no screen size: there is nothing to apply.
-        gApplyPending = 0;
-        return;
-    }
-    if (GetLayoutVariant() == LayoutCloned && IsDepthChanged()) {
-        PersistOrClear(screen);
-    } else {
-        if (fromDisplayChange == 0) {
-            if (SliderPosition(GetScreenSlider()) == gSavedScreenPos) {
-                return;
-            }
-            if (!UserAgreesToTest()) {
-                return;
-            }
-            StartConfirmTimer(GetSettingsPage(), kConfirmTimerId, kConfirmTimerPeriod);
-        }
-        SetViewportSize(screen.width, screen.height);
-        SetViewportMode(0);
-        if (fromDisplayChange == 0) {
-            if (RunConfirmDialog(GetSettingsPage()) == kConfirmRestore) {
-                RejectScreenArea();
-            } else {
-                StopConfirmTimer();
-            }
-        }
-    }
-    TellSheetUnchanged();
-    gApplyPending = 0;
-}
-
-void RevertScreenArea()
-{
-    ScreenSize saved = {0, 0};
-    if (ScreenSizeAt(gSavedScreenPos, &saved.width, &saved.height)) {
-        ScreenSize current = {0, 0};
-        GetViewportSize(&current.width, &current.height);
-        if (current.width != saved.width || current.height != saved.height) {
-            SetViewportSize(saved.width, saved.height);
-        }
-    }
-    ShowScreenSize(gSavedScreenPos, nullptr);
-}
-
-void RejectScreenArea()
-{
-    StopConfirmTimer();
-    RevertScreenArea();
-    ShowResMessage(GetPropertySheet(), ResNotConfirmedText, ResBoxCaption, kNoticeStyle);
-    EndApply();
-}
-
-INT_PTR RunConfirmDialog(HWND owner)
-{
-    gOpenConfirmDialog = nullptr;
-    return DialogBoxParamA(GetResourceLibrary(), MAKEINTRESOURCEA(ResConfirmDialog), owner, ConfirmDialogProc,
-                           0);
-}
-
-int CloseConfirmDialog()
-{
-    if (gOpenConfirmDialog == nullptr) {
-        return 0;
-    }
-    SendMessageA(gOpenConfirmDialog, WM_COMMAND, kConfirmRestore, 0);
-    gOpenConfirmDialog = nullptr;
-    return 1;
 }
 
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)
@@ -208,11 +117,22 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     return FALSE;
 }
 
-UINT_PTR StartConfirmTimer(HWND window, UINT_PTR id, UINT period)
+INT_PTR RunConfirmDialog(HWND owner)
 {
-    gConfirmTimerWindow = window;
-    gConfirmTimerId = id;
-    return SetTimer(window, id, period, ConfirmTimerProc);
+    gOpenConfirmDialog = nullptr;
+    return DialogBoxParamA(GetResourceLibrary(), MAKEINTRESOURCEA(ResConfirmDialog), owner, ConfirmDialogProc,
+                           0);
+}
+
+// Answers the open confirmation dialog with a restore; false when none is open.
+bool CloseConfirmDialog()
+{
+    if (gOpenConfirmDialog == nullptr) {
+        return false;
+    }
+    SendMessageA(gOpenConfirmDialog, WM_COMMAND, kConfirmRestore, 0);
+    gOpenConfirmDialog = nullptr;
+    return true;
 }
 
 BOOL StopConfirmTimer()
@@ -220,12 +140,128 @@ BOOL StopConfirmTimer()
     return KillTimer(gConfirmTimerWindow, gConfirmTimerId);
 }
 
+// The test was not confirmed: the saved screen area comes back and the user is told.
+void RejectScreenArea()
+{
+    StopConfirmTimer();
+    RevertScreenArea();
+    ShowResMessage(GetPropertySheet(), ResNotConfirmedText, ResBoxCaption, kNoticeStyle);
+    EndApply();
+}
+
 void CALLBACK ConfirmTimerProc(HWND /*window*/, UINT message, UINT_PTR id, DWORD /*time*/)
 {
     if (message != WM_TIMER || id != gConfirmTimerId) {
         return;
     }
-    if (CloseConfirmDialog() == 0) {
+    if (!CloseConfirmDialog()) {
         RejectScreenArea();
     }
 }
+
+// Puts the screen area into force for a test the user confirms or lets run out.
+void TestScreenArea(const ScreenSize& screen)
+{
+    StartConfirmTimer(GetSettingsPage(), kConfirmTimerId, kConfirmTimerPeriod);
+    SetViewportSize(screen.width, screen.height);
+    SetViewportMode(kViewportModeAfterApply);
+    if (RunConfirmDialog(GetSettingsPage()) == kConfirmRestore) {
+        RejectScreenArea();
+    } else {
+        StopConfirmTimer();
+    }
+}
+
+void Apply(ApplyCause cause)
+{
+    if (cause == ApplyFromDisplayChange && !gApplyPending) {
+        return;
+    }
+    ScreenSize screen = {0, 0};
+    if (!ScreenSizeAt(SliderPosition(GetScreenSlider()), &screen.width, &screen.height)) {
+        // The slider stands where the driver lists no screen size: there is nothing to apply.
+        gApplyPending = false;
+        return;
+    }
+    if (GetLayoutVariant() == LayoutCloned && IsDepthChanged()) {
+        PersistOrClear(screen);
+    } else if (cause == ApplyFromDisplayChange) {
+        SetViewportSize(screen.width, screen.height);
+        SetViewportMode(kViewportModeAfterApply);
+    } else {
+        if (SliderPosition(GetScreenSlider()) == gSavedScreenPos || !UserAgreesToTest()) {
+            return;
+        }
+        TestScreenArea(screen);
+    }
+    TellSheetUnchanged();
+    gApplyPending = false;
+}
+
+}  // namespace
+
+void BeginApply()
+{
+    gApplyPending = true;
+}
+
+bool IsApplyPending()
+{
+    return gApplyPending;
+}
+
+void EndApply()
+{
+    gApplyPending = false;
+    gSavedScreenPos = SliderPosition(GetScreenSlider());
+}
+
+void InitialiseScreenArea()
+{
+    SetScreenRange();
+    ScreenSize current = {0, 0};
+    if (GetViewportSize(&current.width, &current.height)) {
+        ShowScreenSize(-1, &current);
+    } else {
+        ShowScreenSize(-1, nullptr);
+    }
+    gSavedScreenPos = SliderPosition(GetScreenSlider());
+    UpdateSizesEqual();
+}
+
+void ApplyScreenArea()
+{
+    Apply(ApplyFromSheet);
+}
+
+void ApplyScreenAreaAfterDisplayChange()
+{
+    Apply(ApplyFromDisplayChange);
+}
+
+void RevertScreenArea()
+{
+    ScreenSize saved = {0, 0};
+    if (ScreenSizeAt(gSavedScreenPos, &saved.width, &saved.height)) {
+        ScreenSize current = {0, 0};
+        GetViewportSize(&current.width, &current.height);
+        if (current.width != saved.width || current.height != saved.height) {
+            SetViewportSize(saved.width, saved.height);
+        }
+    }
+    ShowScreenSize(gSavedScreenPos, nullptr);
+}
+
+UINT_PTR StartConfirmTimer(HWND window, UINT_PTR id, UINT period)
+{
+    gConfirmTimerWindow = window;
+    gConfirmTimerId = id;
+    return SetTimer(window, id, period, ConfirmTimerProc);
+}
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+int32_t GetSavedScreenPos()
+{
+    return gSavedScreenPos;
+}
+#endif

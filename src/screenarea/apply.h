@@ -8,23 +8,27 @@
 const UINT_PTR kConfirmTimerId = 100;
 const UINT kConfirmTimerPeriod = 5000;
 
+// The sheet's apply runs between these two; the page's own apply may change the display
+// mode in between, and the display change then applies the screen area.
 void BeginApply();
 bool IsApplyPending();
 void EndApply();
-int32_t GetSavedScreenPos();
-void SetSavedScreenPos(int32_t position);
 
-void ApplyScreenArea(int fromDisplayChange);
+// Sets the screen-area controls up from the driver's current screen area, and takes their
+// position as the one to revert to.
+void InitialiseScreenArea();
+
+// On the sheet's apply: asks, tests and confirms the screen area, or persists it when the
+// colour depth changes with it.
+void ApplyScreenArea();
+// After a display change during the sheet's apply: puts the screen area into force at once.
+void ApplyScreenAreaAfterDisplayChange();
 void RevertScreenArea();
-void RejectScreenArea();
-
-INT_PTR RunConfirmDialog(HWND owner);
-int CloseConfirmDialog();
-INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 UINT_PTR StartConfirmTimer(HWND window, UINT_PTR id, UINT period);
-BOOL StopConfirmTimer();
-void CALLBACK ConfirmTimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
 
-// Whether the colour depth picked in the depth combo box differs from the screen's.
-bool IsDepthChanged();
+#ifdef KVSETTNG_TEST_ACCESSORS
+// For tests; not built into KVSETTNG.DLL. The screen slider's position that a revert goes
+// back to.
+int32_t GetSavedScreenPos();
+#endif

@@ -1,16 +1,16 @@
 #include "screenarea/slider_sync.h"
 
 #include "driver/mode_tables.h"
-#include "lifecycle/res_format.h"
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/res_format.h"
+#include "library/resource_library.h"
 #include "preview/preview.h"
+#include "records/page_records.h"
 
 namespace {
 
 const uint32_t kLabelBufferSize = 256;
 
-int32_t gSizesEqual;
+bool gSizesEqual;
 
 int32_t SliderPosition(HWND trackbar)
 {
@@ -39,16 +39,21 @@ uint32_t ListLength(const uint32_t* list)
     return length;
 }
 
-}  // namespace
-
-bool GetSizesEqual()
+void SetSizeLabel(int32_t controlId, int32_t index, const uint32_t* sizeList)
 {
-    return gSizesEqual == 1;
+    if (sizeList == nullptr || index < 0 || static_cast<uint32_t>(index) >= ListLength(sizeList)) {
+        SetDlgItemTextA(GetSettingsPage(), controlId, "");
+        return;
+    }
+    uint32_t packed = sizeList[index];
+    ShowSizeText(controlId, PackedWidth(packed), PackedHeight(packed));
 }
+
+}  // namespace
 
 void UpdateSizesEqual()
 {
-    gSizesEqual = SliderPosition(GetDesktopSlider()) == SliderPosition(GetScreenSlider()) ? 1 : 0;
+    gSizesEqual = SliderPosition(GetDesktopSlider()) == SliderPosition(GetScreenSlider());
 }
 
 void ShowScreenSize(int32_t index, const ScreenSize* size)
@@ -67,27 +72,17 @@ void ShowScreenSize(int32_t index, const ScreenSize* size)
     } else if (!ScreenSizeAt(SliderPosition(screenSlider), &shown.width, &shown.height)) {
         // The slider stands where no screen size is listed (its range may have clamped the
         // index): the label says nothing rather than a size that is not on offer.
-        SetDlgItemTextA(GetSettingsPage(), GetScreenLabelId(), "");
+        SetDlgItemTextA(GetSettingsPage(), ControlId(RoleScreenLabel), "");
         return;
     }
-    ShowSizeText(GetScreenLabelId(), shown.width, shown.height);
-}
-
-void SetSizeLabel(int32_t controlId, int32_t index, const uint32_t* sizeList)
-{
-    if (sizeList == nullptr || index < 0 || static_cast<uint32_t>(index) >= ListLength(sizeList)) {
-        SetDlgItemTextA(GetSettingsPage(), controlId, "");
-        return;
-    }
-    uint32_t packed = sizeList[index];
-    ShowSizeText(controlId, PackedWidth(packed), PackedHeight(packed));
+    ShowSizeText(ControlId(RoleScreenLabel), shown.width, shown.height);
 }
 
 void SyncScreenToDesktop()
 {
     int32_t d = SliderPosition(GetDesktopSlider());
     int32_t s = SliderPosition(GetScreenSlider());
-    if (gSizesEqual != 1 && s <= d) {
+    if (!gSizesEqual && s <= d) {
         return;
     }
     ScreenSize desktop = {0, 0};
@@ -102,7 +97,7 @@ int32_t OnScreenSliderScroll(HWND page, WPARAM /*wParam*/, HWND slider)
 {
     int32_t s = SliderPosition(slider);
     InvalidatePreview();
-    SetSizeLabel(GetScreenLabelId(), s, BuildScreenSizeList());
+    SetSizeLabel(ControlId(RoleScreenLabel), s, BuildScreenSizeList());
     SendMessageA(GetPropertySheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
     int32_t d = SliderPosition(GetDesktopSlider());
     return d < s ? s : 0;
@@ -119,3 +114,10 @@ void SetScreenRange()
     }
     SendMessageA(GetScreenSlider(), TBM_SETRANGE, TRUE, MAKELPARAM(0, maximum));
 }
+
+#ifdef KVSETTNG_TEST_ACCESSORS
+bool GetSizesEqual()
+{
+    return gSizesEqual;
+}
+#endif

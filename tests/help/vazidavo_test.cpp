@@ -10,6 +10,7 @@
 #include "help_source.h"
 #include "hlp_reader.h"
 #include "hlp_writer.h"
+#include "kvsettng/control_ids.h"
 #include "page/page_routing.h"
 
 namespace {

@@ -1,45 +1,34 @@
 // The module entry: start-up in its order, refusing at the first failing step with a box
 // only when the resource library is at fault; thread notifications and detach.
-#include "lifecycle/module_entry.h"
+#include "kvsettng/exports.h"
 
 #include <gtest/gtest.h>
 #include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "driver/driver_link.h"
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
-#include "page/page_state.h"
+#include "records/page_records.h"
+#include "support/component.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM";
-constexpr char kComponentPath[] = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+using testsupport::kSystemDirectory;
 
 class ModuleEntryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_entry_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        fs::copy_file(KV_RLB_PATH, directory_ / "KVSettng.RLB");
-        instance_ = winsim::RegisterModule(kComponentPath, {});
-        ASSERT_NE(LoadLibraryA(kComponentPath), nullptr);
+        system_.Copy(KV_RLB_PATH, "KVSettng.RLB");
+        instance_ = testsupport::LoadComponentModule();
+        ASSERT_NE(instance_, nullptr);
         driver_ = kvapi::InstallInWinsim(kSystemDirectory);
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     BOOL Attach() { return DllMain(instance_, DLL_PROCESS_ATTACH, nullptr); }
@@ -52,7 +41,7 @@ protected:
         EXPECT_EQ(GetHelpModule(), nullptr);
     }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{kSystemDirectory};
     HINSTANCE instance_ = nullptr;
     HMODULE driver_ = nullptr;
 };
@@ -103,7 +92,7 @@ TEST_F(ModuleEntryTest, NoViewportsForTheLargestDesktopRefusesSilently)
 
 TEST_F(ModuleEntryTest, AMissingResourceLibraryShowsOneBoxAndInstallsNoHook)
 {
-    fs::remove(directory_ / "KVSettng.RLB");
+    fs::remove(system_.Path() / "KVSettng.RLB");
     winsim::ScriptAnswerMessageBox(IDOK);
     EXPECT_EQ(Attach(), FALSE);
     EXPECT_EQ(winsim::MessageBoxes().size(), 1u);

@@ -1,6 +1,7 @@
 // The class object and the extension object: results, reference counts and the count of
 // live objects that DllCanUnloadNow answers from.
 #include "lifecycle/shell_objects.h"
+#include "kvsettng/exports.h"
 
 #include <gtest/gtest.h>
 

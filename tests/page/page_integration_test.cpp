@@ -3,22 +3,17 @@
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
 #include "page/page_routing.h"
-#include "page/page_state.h"
+#include "preview/preview.h"
+#include "records/page_records.h"
+#include "support/component.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr char kSystemDirectory[] = "C:\\WINDOWS\\SYSTEM";
-constexpr char kComponentPath[] = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
 
 struct Seen {
     HWND window;
@@ -43,22 +38,12 @@ class PageIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_page_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        fs::copy_file(KV_RLB_PATH, directory_ / "KVSettng.RLB");
-        instance_ = winsim::RegisterModule(kComponentPath, {});
-        ASSERT_NE(LoadLibraryA(kComponentPath), nullptr);
+        system_.Copy(KV_RLB_PATH, "KVSettng.RLB");
+        instance_ = testsupport::LoadComponentModule();
+        ASSERT_NE(instance_, nullptr);
         ASSERT_TRUE(LoadResourceLibrary(instance_, "KVSettng.RLB", 2, 2));
         InstallPageHook(instance_);
         ASSERT_TRUE(IsPageHookInstalled());
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     HWND Window(const char* caption, HWND parent = nullptr, DWORD style = WS_POPUP, int id = 0, RECT r = {})
@@ -73,7 +58,7 @@ protected:
         return PageHookProc(code, 0, reinterpret_cast<LPARAM>(&call));
     }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{testsupport::kSystemDirectory};
     HINSTANCE instance_ = nullptr;
 };
 

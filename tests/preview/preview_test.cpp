@@ -5,7 +5,6 @@
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <winsim/control.h>
 
 #include <array>
@@ -15,15 +14,14 @@
 #include <string>
 #include <string_view>
 
-#include "lifecycle/resource_library.h"
-#include "page/page_state.h"
+#include "library/resource_library.h"
+#include "records/page_records.h"
+#include "support/component.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSystemDirectory = "C:\\WINDOWS\\SYSTEM";
-constexpr std::string_view kComponentPath = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
 constexpr int kScreenLeft = 16;
 constexpr int kScreenTop = 17;
 constexpr int kOverlayLeft = 16;
@@ -93,13 +91,8 @@ protected:
         winsim::SetDisplayMode({1024, 768, depth, 75});
         face_ = Displayed(GetSysColor(COLOR_BTNFACE));
         background_ = Displayed(GetSysColor(COLOR_BACKGROUND));
-        std::string pattern = (fs::temp_directory_path() / "kv_preview_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        fs::copy_file(library, directory_ / "KVSettng.RLB");
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        winsim::RegisterModule(kComponentPath, {});
-        HMODULE module = LoadLibraryA(std::string(kComponentPath).c_str());
+        system_.Copy(library, "KVSettng.RLB");
+        HMODULE module = testsupport::LoadComponentModule();
         ASSERT_NE(module, nullptr);
         ASSERT_TRUE(LoadResourceLibrary(module, "KVSettng.RLB", 2, 2));
 
@@ -115,9 +108,9 @@ protected:
         screenSlider_ = Trackbar(1001, 250, sliderMax);
         SetDesktopSlider(desktopSlider_);
         SetScreenSlider(screenSlider_);
-        preview_ = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 184, 170, page_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(GetPreviewControlId())),
-                                   nullptr, nullptr);
+        preview_ = CreateWindowExA(
+            0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 184, 170, page_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(RolePreviewControl))), nullptr, nullptr);
         ASSERT_NE(preview_, nullptr);
         staticProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(preview_, GWLP_WNDPROC));
         SubclassPreview(preview_);
@@ -127,12 +120,6 @@ protected:
         ASSERT_FALSE(monitor_.empty());
         ASSERT_FALSE(desktop_.empty());
         ASSERT_FALSE(overlay_.empty());
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     HWND Trackbar(int id, int top, int maximum)
@@ -199,7 +186,7 @@ protected:
         return Inside(x, y, kScreenLeft, kScreenTop, desktop_.width, desktop_.height);
     }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{testsupport::kSystemDirectory};
     COLORREF face_ = CLR_INVALID;
     COLORREF background_ = CLR_INVALID;
     HWND page_ = nullptr;
@@ -554,6 +541,8 @@ TEST_F(PreviewTest, PaintPreviewDrawsTheSameIntoAMemoryDcAndTheControlKeepsItsOt
     EXPECT_TRUE(SetWindowTextA(preview_, "seen"));
     char text[8] = {};
     EXPECT_EQ(GetWindowTextA(preview_, text, sizeof text), 4);
+    EXPECT_EQ(GetPreviewControl(), preview_);
+    EXPECT_EQ(GetPrevPreviewProc(), staticProc_);
     RestorePreview();
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(preview_, GWLP_WNDPROC)), staticProc_);
 }

@@ -53,7 +53,7 @@ protected:
 Events_ TestOf640x480()
 {
     return Join(
-        {SetSize(640, 480), {"setmode 0", "displaychange"}, SetSize(640, 480), {"setmode 0", "unchanged"}});
+        {SetSize(640, 480), {"set mode 0", "displaychange"}, SetSize(640, 480), {"set mode 0", "unchanged"}});
 }
 
 TEST_F(ScreenAreaTest, ApplyWithTheScreenSliderUnmovedAsksNothingAndSendsNothing)
@@ -197,7 +197,7 @@ TEST_F(ScreenAreaTest, ADriverRefusingTheNewSizeStillRunsTheTestAndSaysNothing)
 
     // Without a change there is no broadcast, so the apply stays pending through the dialog.
     EXPECT_EQ(Events(),
-              (Events_{"page apply", "ask", "setsize 640x480", "setmode 0", "dialog", "unchanged"}));
+              (Events_{"page apply", "ask", "set size 640x480", "set mode 0", "dialog", "unchanged"}));
     EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
     EXPECT_EQ(winsim::MessageBoxes().size(), 1u);
     EXPECT_FALSE(IsApplyPending());
@@ -232,7 +232,7 @@ TEST_F(ScreenAreaTest, ThePageChangingTheResolutionGetsTheScreenAreaSetWithoutAQ
     // that this setting sends finds the apply done and is ignored.
     EXPECT_EQ(Events(), Join({{"page apply", "displaychange"},
                               SetSize(1024, 768),
-                              {"setmode 0", "unchanged", "displaychange"}}));
+                              {"set mode 0", "unchanged", "displaychange"}}));
     EXPECT_TRUE(winsim::MessageBoxes().empty());
     EXPECT_EQ(DialogsOpened(), 0);
     EXPECT_EQ(Viewport(), (kvapi::Size{1024, 768}));
@@ -252,7 +252,7 @@ TEST_F(ScreenAreaTest, ADisplayChangeOutsideAnApplyOnlyRefreshesThePreview)
     DragScreen(0);
     winsim::PumpMessages();
     ForgetEvents();
-    HWND preview = GetDlgItem(page_, GetPreviewControlId());
+    HWND preview = GetDlgItem(page_, ControlId(RolePreviewControl));
     ASSERT_FALSE(GetUpdateRect(preview, nullptr, FALSE));
 
     SendMessageA(sheet_, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));
@@ -299,7 +299,7 @@ TEST_F(ClonedApplyTest, AChangedDepthWithTheScreenAreaEqualToTheDesktopClearsThe
 
     Apply();
 
-    EXPECT_EQ(Events(), (Events_{"page apply", "persist clear", "unchanged"}));
+    EXPECT_EQ(Events(), (Events_{"page apply", "clear persisted", "unchanged"}));
     EXPECT_FALSE(Driver().config().persisted.contains(kPersistKey));
 }
 

@@ -154,7 +154,7 @@ TEST_F(ScreenAreaTest, WithoutDialog103TheNewSizeStaysUnconfirmed)
 
     Apply();
 
-    EXPECT_EQ(Events(), Join({{"page apply", "ask"}, SetSize(640, 480), {"setmode 0", "unchanged"}}));
+    EXPECT_EQ(Events(), Join({{"page apply", "ask"}, SetSize(640, 480), {"set mode 0", "unchanged"}}));
     EXPECT_EQ(Viewport(), (kvapi::Size{640, 480}));
     EXPECT_EQ(GetSavedScreenPos(), 0);
     EXPECT_EQ(winsim::LiveTimers(), 0);

@@ -12,32 +12,31 @@
 #include <gtest/gtest.h>
 #include <kvapi/adapter.h>
 #include <kvapi/winsim_glue.h>
-#include <stdlib.h>
 #include <winsim/control.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/driver_link.h"
+#include "deskhost/session.h"
 #include "driver/mode_tables.h"
 #include "driver/viewport.h"
-#include "lifecycle/resource_library.h"
+#include "kvsettng/exports.h"
+#include "library/resource_library.h"
 #include "page/page_capture.h"
-#include "page/page_state.h"
+#include "records/page_records.h"
 #include "screenarea/apply.h"
 #include "screenarea/slider_sync.h"
+#include "support/component.h"
+#include "support/driver.h"
+#include "support/sandbox.h"
 
 namespace screenareatest {
 
-namespace fs = std::filesystem;
-
-inline constexpr std::string_view kSystemDirectory = "C:\\WINDOWS\\SYSTEM";
-inline constexpr std::string_view kComponentPath = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+using testsupport::kSystemDirectory;
 inline constexpr std::uint8_t kRate = 60;
 
 using Sizes = std::vector<kvapi::Size>;
@@ -56,20 +55,13 @@ inline kvapi::AdapterConfig PanningAdapter(const Sizes& desktops = FiveSizes(),
                                            kvapi::Size viewport = {800, 600})
 {
     kvapi::AdapterConfig config;
-    config.functions = {3, 4, 5, 6, 8, 9, 10, 11, 26, 28, 34};
+    config.functions = testsupport::AllFunctions();
     for (const kvapi::Size& desktop : desktops) {
         for (std::uint8_t depth : {std::uint8_t{8}, std::uint8_t{16}}) {
             config.modes.push_back({desktop.width, desktop.height, depth, kRate});
-            kvapi::ViewportTable table{
-                .width = desktop.width, .height = desktop.height, .depth = depth, .sizes = {}};
-            for (const kvapi::Size& screen : screens) {
-                if (screen.width <= desktop.width && screen.height <= desktop.height) {
-                    table.sizes.push_back(screen);
-                }
-            }
-            config.viewports.push_back(table);
         }
     }
+    testsupport::OfferScreensThatFit(config, screens);
     config.current = {current.width, current.height, 16, kRate};
     config.viewport = viewport;
     config.origin = {0, 0};
@@ -96,52 +88,15 @@ inline Record& Recorded()
     return record;
 }
 
-inline std::uint32_t U32At(const std::vector<std::uint8_t>& bytes, std::size_t offset)
-{
-    if (offset + 4 > bytes.size()) {
-        return 0xFFFFFFFF;
-    }
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
-           static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
-inline std::string DescribeDriverEntry(const kvapi::LogEntry& entry)
-{
-    if (entry.operation == kvapi::kPersistValue) {
-        return entry.valueText ? "persist " + *entry.valueText : "persist clear";
-    }
-    if (entry.operation != kvapi::kRequest) {
-        return "operation " + std::to_string(entry.operation);
-    }
-    const std::string first = std::to_string(U32At(entry.request, 12));
-    const std::string second = std::to_string(U32At(entry.request, 16));
-    switch (entry.function) {
-        case 8:
-            return "getorigin";
-        case 9:
-            return "setorigin " + first + "," + second;
-        case 10:
-            return "getsize";
-        case 11:
-            return "setsize " + first + "x" + second;
-        case 28:
-            return "setmode " + first;
-        default:
-            return "function " + std::to_string(entry.function);
-    }
-}
-
 // Takes the driver's requests that change something, sent since the last look, into the
 // events, then `event`. The queries around them are the viewport commands' own business.
 inline void Note(const std::string& event = {})
 {
     Record& record = Recorded();
-    const std::vector<kvapi::LogEntry>& log = Driver().log();
-    for (; record.driverEntriesSeen < log.size(); ++record.driverEntriesSeen) {
-        const std::string request = DescribeDriverEntry(log[record.driverEntriesSeen]);
-        if (!request.starts_with("get")) {
-            record.events.push_back(request);
+    for (const std::string& line : testsupport::LogLines(Driver(), record.driverEntriesSeen)) {
+        ++record.driverEntriesSeen;
+        if (std::string change = deskhost::DescribeDriverChange(line); !change.empty()) {
+            record.events.push_back(std::move(change));
         }
     }
     if (!event.empty()) {
@@ -158,11 +113,11 @@ inline std::vector<std::string> Events()
 // The requests with which SetViewportSize changes the screen area, the origin staying at 0,0.
 inline std::vector<std::string> SetSize(std::uint32_t width, std::uint32_t height, bool wholeDesktop = false)
 {
-    std::vector<std::string> requests = {"setsize " + std::to_string(width) + "x" + std::to_string(height)};
+    std::vector<std::string> requests = {"set size " + std::to_string(width) + "x" + std::to_string(height)};
     if (wholeDesktop) {
-        requests.push_back("persist clear");
+        requests.push_back("clear persisted");
     }
-    requests.push_back("setorigin 0,0");
+    requests.push_back("set origin 0,0");
     return requests;
 }
 
@@ -223,15 +178,15 @@ inline LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wParam,
 {
     if (message == WM_HSCROLL) {
         Recorded().pageScrolls.emplace_back(wParam, lParam);
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, GetDesktopSliderId()) &&
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, ControlId(RoleDesktopSlider)) &&
             LOWORD(wParam) == TB_THUMBPOSITION) {
             SendMessageA(reinterpret_cast<HWND>(lParam), TBM_SETPOS, TRUE, HIWORD(wParam));
         }
         return 0;
     }
-    if (message == WM_COMMAND && LOWORD(wParam) == GetDepthComboId() && HIWORD(wParam) == CBN_SELCHANGE &&
-        Contract().desktopAfterDepthChange) {
-        SendMessageA(GetDlgItem(window, GetDesktopSliderId()), TBM_SETPOS, TRUE,
+    if (message == WM_COMMAND && LOWORD(wParam) == ControlId(RoleDepthCombo) &&
+        HIWORD(wParam) == CBN_SELCHANGE && Contract().desktopAfterDepthChange) {
+        SendMessageA(GetDlgItem(window, ControlId(RoleDesktopSlider)), TBM_SETPOS, TRUE,
                      *Contract().desktopAfterDepthChange);
         return 0;
     }
@@ -262,35 +217,18 @@ struct Options {
 
 class ScreenAreaTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!directory_.empty()) {
-            fs::remove_all(directory_, ignored);
-        }
-    }
-
-    // Links the component to the driver and the library, builds the sheet and the page,
-    // and initialises the screen-area controls as the page's initialisation does.
+    // Starts the component as the module's entry does (driver link and library), builds the
+    // sheet and the page, and initialises the screen-area controls with the component's own
+    // initialisation.
     void Start(const Options& options = {})
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_screenarea_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        fs::copy_file(options.library, directory_ / "KVSettng.RLB");
+        system_.Copy(options.library, "KVSettng.RLB");
         kvapi::InstallInWinsim(kSystemDirectory, options.adapter);
-        winsim::RegisterModule(kComponentPath, {});
-        HMODULE module = LoadLibraryA(std::string(kComponentPath).c_str());
+        HMODULE module = testsupport::LoadComponentModule();
         ASSERT_NE(module, nullptr);
-        ASSERT_EQ(OpenDriverLink(module), DriverOk);
-        ASSERT_TRUE(CheckLargestDesktopViewports());
-        ASSERT_TRUE(LoadResourceLibrary(module, "KVSettng.RLB", 2, 2));
+        ASSERT_EQ(DllMain(module, DLL_PROCESS_ATTACH, nullptr), TRUE);
 
         SetLayoutVariant(options.layout);
-        if (options.layout == LayoutNative) {
-            SetControlIdsNative();
-        }
         BuildWindows();
         InitialiseScreenArea();
         winsim::PumpMessages();
@@ -309,16 +247,16 @@ protected:
         page_ = CreateWindowExA(0, "ScreenAreaTestPage", "Settings", WS_CHILD | WS_VISIBLE, 8, 30, 400, 400,
                                 sheet_, nullptr, nullptr, nullptr);
         ASSERT_NE(page_, nullptr);
-        desktopSlider_ = Control(TRACKBAR_CLASSA, GetDesktopSliderId(), 20, 300);
+        desktopSlider_ = Control(TRACKBAR_CLASSA, ControlId(RoleDesktopSlider), 20, 300);
         SendMessageA(desktopSlider_, TBM_SETRANGE, TRUE, MAKELPARAM(0, CountDesktopSizes() - 1));
         uint32_t width = 0;
         uint32_t height = 0;
         uint32_t depth = 0;
         uint32_t rate = 0;
-        ASSERT_EQ(CurrentMode(&width, &height, &depth, &rate), 0);
+        ASSERT_TRUE(CurrentMode(&width, &height, &depth, &rate));
         SendMessageA(desktopSlider_, TBM_SETPOS, TRUE, DesktopIndexOf(width, height));
 
-        depthCombo_ = Control("COMBOBOX", GetDepthComboId(), 20, 250, CBS_DROPDOWNLIST);
+        depthCombo_ = Control("COMBOBOX", ControlId(RoleDepthCombo), 20, 250, CBS_DROPDOWNLIST);
         SendMessageA(depthCombo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Other"));
         const uint32_t* depths = BuildDepthList(640, 480);
         for (int i = 0; depths[i] != 0; ++i) {
@@ -329,25 +267,15 @@ protected:
             }
         }
 
-        screenSlider_ = Control(TRACKBAR_CLASSA, GetScreenSliderId(), 20, 340);
-        label_ = Control("STATIC", GetScreenLabelId(), 220, 340);
-        Control("STATIC", GetPreviewControlId(), 100, 20);
+        screenSlider_ = Control(TRACKBAR_CLASSA, ControlId(RoleScreenSlider), 20, 340);
+        label_ = Control("STATIC", ControlId(RoleScreenLabel), 220, 340);
+        Control("STATIC", ControlId(RolePreviewControl), 100, 20);
 
         SetPropertySheet(sheet_);
         SubclassPage(page_);
         SubclassTopLevel(sheet_);
         SetDesktopSlider(desktopSlider_);
         SetScreenSlider(screenSlider_);
-    }
-
-    static void InitialiseScreenArea()
-    {
-        SetScreenRange();
-        ScreenSize current = {0, 0};
-        ASSERT_EQ(GetViewportSize(&current.width, &current.height), 0);
-        ShowScreenSize(-1, &current);
-        SetSavedScreenPos(static_cast<int32_t>(SendMessageA(GetScreenSlider(), TBM_GETPOS, 0, 0)));
-        UpdateSizesEqual();
     }
 
     HWND Control(const char* className, int id, int x, int y, DWORD style = 0)
@@ -446,7 +374,7 @@ protected:
     }
     static kvapi::Size Viewport() { return Driver().config().viewport; }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{kSystemDirectory};
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
     HWND desktopSlider_ = nullptr;

@@ -13,12 +13,8 @@ include(GoogleTest)
 
 # A resource library of a version too old for the extension, as the scenarios on winsim use.
 set(KV_WINE_TOO_OLD_RLB ${CMAKE_CURRENT_BINARY_DIR}/tooold.RLB)
-add_custom_command(
-    OUTPUT ${KV_WINE_TOO_OLD_RLB}
-    COMMAND ${KV_WINDRES} -DFORMAT=2 -DOLDEST=2 -DCURRENT=1 -DEXTRA=0L
-            ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc -O coff -o ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
-    COMMAND ${KV_PE_LD} -shared -e 0 --dll -o ${KV_WINE_TOO_OLD_RLB} ${CMAKE_CURRENT_BINARY_DIR}/tooold.o
-    DEPENDS ${CMAKE_SOURCE_DIR}/tests/lifecycle/fixtures/library.rc)
+kv_resource_library(${KV_WINE_TOO_OLD_RLB} RC ${PROJECT_SOURCE_DIR}/tests/library/fixtures/library.rc
+                    DEFINE FORMAT=2 OLDEST=2 CURRENT=1 EXTRA=0L)
 add_custom_target(wine_fixture_libraries DEPENDS ${KV_WINE_TOO_OLD_RLB})
 
 file(GLOB KV_SCENARIO_SOURCES ${CMAKE_SOURCE_DIR}/tests/scenario/*_test.cpp)
@@ -35,11 +31,7 @@ set_target_properties(wine_scenarios PROPERTIES
 
 # GoogleTest needs std::mutex: these targets are built with the POSIX-threads variant of the
 # cross compiler, like deskhost_windows (the rest of the build keeps the win32-threads one).
-foreach(target gtest gtest_main wine_scenarios)
-    set_target_properties(${target} PROPERTIES
-                          CXX_COMPILER_LAUNCHER ${CMAKE_CURRENT_SOURCE_DIR}/posix-threads-cxx.sh
-                          CXX_LINKER_LAUNCHER ${CMAKE_CURRENT_SOURCE_DIR}/posix-threads-cxx.sh)
-endforeach()
+kv_use_posix_threads(gtest gtest_main wine_scenarios)
 
 add_test(NAME wine.display_start COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-display-fixture.sh start ${CMAKE_BINARY_DIR})
 add_test(NAME wine.display_stop COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-display-fixture.sh stop ${CMAKE_BINARY_DIR})
@@ -69,7 +61,6 @@ else()
 endif()
 
 # The default session under Wine and on winsim, compared step by step.
-set(KV_SIM_KVSESSION "${CMAKE_SOURCE_DIR}/build/sim/tools/kvsession" CACHE FILEPATH "the winsim build of kvsession, to compare with")
 add_test(NAME wine.session_tells_as_on_winsim
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/session_trace_test.sh $<TARGET_FILE:kvsession> ${KV_SIM_KVSESSION}
                  ${CMAKE_BINARY_DIR})

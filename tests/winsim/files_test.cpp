@@ -5,21 +5,21 @@
 #include <fstream>
 #include <string>
 
+#include "support/sandbox.h"
+
 namespace {
 
 class Files : public testing::Test {
 protected:
     void SetUp() override
     {
-        root_ = std::filesystem::temp_directory_path() / ("winsim-files-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(root_ / "system");
-        std::ofstream(root_ / "system" / "KVSettng.RLB") << "x";
+        std::filesystem::create_directories(sandbox_.Path() / "system");
+        std::ofstream(sandbox_.Path() / "system" / "KVSettng.RLB") << "x";
     }
-    void TearDown() override { std::filesystem::remove_all(root_); }
 
-    std::string Host(const std::string& relative) const { return (root_ / relative).string(); }
+    std::string Host(const std::string& relative) const { return sandbox_.Host(relative); }
 
-    std::filesystem::path root_;
+    testsupport::Sandbox sandbox_;
 };
 
 }  // namespace

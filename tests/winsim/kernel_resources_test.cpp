@@ -44,7 +44,7 @@ protected:
         system_.Write("KVSettng.RLB", pe_test::Library());
     }
 
-    pe_test::SystemDirectory system_;
+    testsupport::Sandbox system_{pe_test::kSystem};
 };
 
 }  // namespace

@@ -91,7 +91,7 @@ protected:
     Bytes bytes_;
     std::unique_ptr<Layout> layout_;
     std::size_t root_ = 0;
-    pe_test::SystemDirectory system_;
+    testsupport::Sandbox system_{pe_test::kSystem};
 };
 
 }  // namespace

@@ -1,8 +1,7 @@
-// The resource library the project builds, copies of it (whole or damaged) in a temporary
-// directory that winsim maps as C:\WINDOWS\SYSTEM, and the offsets of its PE structures.
+// The resource library the project builds, copies of it (whole or damaged) for a sandbox
+// that winsim maps as C:\WINDOWS\SYSTEM, and the offsets of its PE structures.
 #pragma once
 
-#include <unistd.h>
 #include <winsim/control.h>
 
 #include <algorithm>
@@ -13,6 +12,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/sandbox.h"
 
 namespace pe_test {
 
@@ -121,31 +122,6 @@ struct Layout {
         }
         return 0;
     }
-};
-
-// A private host directory mapped as C:\WINDOWS\SYSTEM, removed at the end.
-class SystemDirectory {
-public:
-    SystemDirectory()
-    {
-        static int serial = 0;
-        root_ = std::filesystem::temp_directory_path() /
-                ("winsim-pe-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(root_);
-        winsim::MapDirectory(kSystem, root_.string());
-    }
-    ~SystemDirectory() { std::filesystem::remove_all(root_); }
-    SystemDirectory(const SystemDirectory&) = delete;
-    SystemDirectory& operator=(const SystemDirectory&) = delete;
-
-    void Write(const std::string& name, const Bytes& bytes) const
-    {
-        std::ofstream file(root_ / name, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-
-private:
-    std::filesystem::path root_;
 };
 
 }  // namespace pe_test

@@ -45,29 +45,6 @@ int ScreenCaps(int index)
 
 }  // namespace
 
-HDC WINAPI GetDC(HWND window)
-{
-    if (window != nullptr && !IsWindow(window)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    if (winsim::detail::ConsumeFault(window == nullptr ? winsim::Fault::ScreenDc : winsim::Fault::CreateDc)) {
-        return nullptr;
-    }
-    return winsim::detail::CreateDeviceContext(window == nullptr ? DcKind::Screen : DcKind::Window, window);
-}
-
-int WINAPI ReleaseDC(HWND /*window*/, HDC dc)
-{
-    const auto* context = winsim::detail::FindDeviceContext(dc);
-    if (context == nullptr || (context->kind != DcKind::Screen && context->kind != DcKind::Window)) {
-        return 0;
-    }
-    winsim::detail::DropDcSelections(dc);
-    winsim::detail::DestroyDeviceContext(dc);
-    return 1;
-}
-
 int WINAPI GetDeviceCaps(HDC dc, int index)
 {
     const auto* context = winsim::detail::FindDeviceContext(dc);

@@ -400,11 +400,199 @@ struct ColumnSpan {
     }
 }
 
-[[gnu::target_clones("avx2", "default")]] BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y,
-                                                       std::int64_t width, std::int64_t height, HDC source,
-                                                       std::int64_t sourceX, std::int64_t sourceY,
-                                                       std::int64_t sourceWidth, std::int64_t sourceHeight,
-                                                       DWORD rop)
+// What a stretch reads and writes: the destination's and the source's rectangles, the
+// visible destination columns and rows with the source pixels each of them takes, and the
+// source columns and rows inside the source's clip.
+struct StretchPlan {
+    Extent destinationX;
+    Extent destinationY;
+    Extent sourceX;
+    Extent sourceY;
+    Range columns;
+    Range rows;
+    Range sourceColumns;
+    Range sourceRows;
+    std::vector<Range> columnMap;
+    std::vector<Range> rowMap;
+};
+
+// False when no destination pixel is visible or no source column lies inside the clip.
+bool PlanStretch(const DrawTarget& target, const DrawTarget& from, std::int64_t x, std::int64_t y,
+                 std::int64_t width, std::int64_t height, std::int64_t sourceX, std::int64_t sourceY,
+                 std::int64_t sourceWidth, std::int64_t sourceHeight, StretchPlan& plan)
+{
+    const bool mirrorX = (width < 0) != (sourceWidth < 0);
+    const bool mirrorY = (height < 0) != (sourceHeight < 0);
+    plan.destinationX = Normalised(x + target.originX, width);
+    plan.destinationY = Normalised(y + target.originY, height);
+    plan.sourceX = Normalised(sourceX + from.originX, sourceWidth);
+    plan.sourceY = Normalised(sourceY + from.originY, sourceHeight);
+    plan.columns =
+        Inside(plan.destinationX.start, plan.destinationX.length, target.clip.left, target.clip.right);
+    plan.rows =
+        Inside(plan.destinationY.start, plan.destinationY.length, target.clip.top, target.clip.bottom);
+    if (plan.columns.first >= plan.columns.last || plan.rows.first >= plan.rows.last) {
+        return false;
+    }
+    const int mode = target.context->stretchMode;
+    const bool firstOnly = mode == COLORONCOLOR || mode == HALFTONE;
+    plan.sourceColumns = Inside(plan.sourceX.start, plan.sourceX.length, from.clip.left, from.clip.right);
+    plan.sourceRows = Inside(plan.sourceY.start, plan.sourceY.length, from.clip.top, from.clip.bottom);
+    plan.columnMap = StretchMap(plan.destinationX.length, plan.sourceX.length, mirrorX, firstOnly,
+                                plan.columns, plan.sourceColumns.first, plan.sourceColumns.last);
+    plan.rowMap = StretchMap(plan.destinationY.length, plan.sourceY.length, mirrorY, firstOnly, plan.rows,
+                             plan.sourceRows.first, plan.sourceRows.last);
+    return plan.sourceColumns.first < plan.sourceColumns.last;
+}
+
+// The source surface to read, with the offsets of the plan's source rectangle on it: a copy
+// of the part read when source and destination are the same surface.
+struct StretchSource {
+    const Surface* surface;
+    std::int64_t x;
+    std::int64_t y;
+    Surface overlapCopy;
+};
+
+void SelectStretchSource(const Surface& out, const Surface& in, const StretchPlan& plan,
+                         StretchSource& source)
+{
+    source.surface = &in;
+    source.x = plan.sourceX.start;
+    source.y = plan.sourceY.start;
+    if (&in == &out && plan.sourceRows.first < plan.sourceRows.last) {
+        source.overlapCopy = CopyOf(in, static_cast<int>(plan.sourceX.start + plan.sourceColumns.first),
+                                    static_cast<int>(plan.sourceY.start + plan.sourceRows.first),
+                                    static_cast<int>(plan.sourceColumns.last - plan.sourceColumns.first),
+                                    static_cast<int>(plan.sourceRows.last - plan.sourceRows.first));
+        source.surface = &source.overlapCopy;
+        source.x = -plan.sourceColumns.first;
+        source.y = -plan.sourceRows.first;
+    }
+}
+
+// Where each destination column reads in a line of source pixels (an empty span when no
+// source pixel reaches it), the runs of columns that some pixel reaches, and how many pixels
+// the widest span combines.
+struct ColumnLayout {
+    std::vector<ColumnSpan> spans;
+    std::vector<Range> runs;
+    bool onePixelEach = true;
+    bool atMostTwoEach = true;
+};
+
+ColumnLayout LayOutColumns(const StretchPlan& plan)
+{
+    ColumnLayout layout;
+    const std::size_t count = plan.columnMap.size();
+    layout.spans.resize(count);
+    for (std::size_t c = 0; c < count; ++c) {
+        const Range span = plan.columnMap[c];
+        if (span.first < span.last) {
+            layout.spans[c] = ColumnSpan{static_cast<int>(span.first - plan.sourceColumns.first),
+                                         static_cast<int>(span.last - plan.sourceColumns.first)};
+            layout.onePixelEach = layout.onePixelEach && span.last - span.first == 1;
+            layout.atMostTwoEach = layout.atMostTwoEach && span.last - span.first <= 2;
+        }
+    }
+    for (std::size_t c = 0; c < count;) {
+        if (layout.spans[c].first == layout.spans[c].last) {
+            ++c;
+            continue;
+        }
+        std::size_t end = c;
+        while (end < count && layout.spans[end].first != layout.spans[end].last) {
+            ++end;
+        }
+        layout.runs.push_back(Range{static_cast<std::int64_t>(c), static_cast<std::int64_t>(end)});
+        c = end;
+    }
+    return layout;
+}
+
+// One line of the destination's pixels from source rows [first, last): the rows of a run
+// combined a whole line at a time, then the columns of each run.
+class StretchLines {
+public:
+    StretchLines(const StretchPlan& plan, const StretchSource& source, const Converter& converter,
+                 bool withOr)
+        : plan_(plan),
+          source_(source),
+          converter_(converter),
+          withOr_(withOr),
+          layout_(LayOutColumns(plan)),
+          sourceSpan_(static_cast<int>(plan.sourceColumns.last - plan.sourceColumns.first)),
+          rowsCombined_(static_cast<std::size_t>(sourceSpan_)),
+          combined_(plan.columnMap.size())
+    {
+    }
+
+    const std::vector<Range>& Runs() const { return layout_.runs; }
+
+    // The destination line for those source rows; a line that repeats the last rows is
+    // reused as it is.
+    const std::uint32_t* Line(Range sourceRows)
+    {
+        if (sourceRows.first != combinedRows_.first || sourceRows.last != combinedRows_.last) {
+            combinedRows_ = sourceRows;
+            CombineColumnRuns(CombineRows(sourceRows));
+        }
+        return combined_.data();
+    }
+
+private:
+    const std::uint32_t* CombineRows(Range sourceRows)
+    {
+        const std::uint32_t* pixels = nullptr;
+        for (std::int64_t sourceRow = sourceRows.first; sourceRow < sourceRows.last; ++sourceRow) {
+            const std::uint32_t* converted =
+                converter_.Convert(source_.surface->Row(static_cast<int>(source_.y + sourceRow)) +
+                                       (source_.x + plan_.sourceColumns.first),
+                                   sourceSpan_, buffer_);
+            if (sourceRows.last - sourceRows.first == 1) {
+                pixels = converted;
+            } else if (sourceRow == sourceRows.first) {
+                std::copy_n(converted, sourceSpan_, rowsCombined_.begin());
+                pixels = rowsCombined_.data();
+            } else {
+                CombineRow(rowsCombined_.data(), converted, sourceSpan_, withOr_);
+            }
+        }
+        return pixels;
+    }
+
+    void CombineColumnRuns(const std::uint32_t* pixels)
+    {
+        for (const Range& run : layout_.runs) {
+            const auto first = static_cast<std::size_t>(run.first);
+            const auto last = static_cast<std::size_t>(run.last);
+            const ColumnSpan* spans = layout_.spans.data() + first;
+            std::uint32_t* out = combined_.data() + first;
+            if (layout_.onePixelEach) {
+                TakeColumns(pixels, spans, last - first, out);
+            } else if (layout_.atMostTwoEach) {
+                CombinePairs(pixels, spans, last - first, withOr_, out);
+            } else {
+                CombineColumns(pixels, spans, last - first, withOr_, out);
+            }
+        }
+    }
+
+    const StretchPlan& plan_;
+    const StretchSource& source_;
+    const Converter& converter_;
+    const bool withOr_;
+    const ColumnLayout layout_;
+    const int sourceSpan_;
+    std::vector<std::uint32_t> buffer_;
+    std::vector<std::uint32_t> rowsCombined_;
+    std::vector<std::uint32_t> combined_;
+    Range combinedRows_{-1, -1};
+};
+
+BOOL Stretch(HDC destination, std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height,
+             HDC source, std::int64_t sourceX, std::int64_t sourceY, std::int64_t sourceWidth,
+             std::int64_t sourceHeight, DWORD rop)
 {
     const std::uint8_t code = RopCode(rop);
     const auto target = ResolveTarget(destination);
@@ -412,123 +600,30 @@ struct ColumnSpan {
     if (!target || !from) {
         return FALSE;
     }
-    const bool mirrorX = (width < 0) != (sourceWidth < 0);
-    const bool mirrorY = (height < 0) != (sourceHeight < 0);
-    const Extent dxe = Normalised(x + target->originX, width);
-    const Extent dye = Normalised(y + target->originY, height);
-    const Extent sxe = Normalised(sourceX + from->originX, sourceWidth);
-    const Extent sye = Normalised(sourceY + from->originY, sourceHeight);
-    const Range columns = Inside(dxe.start, dxe.length, target->clip.left, target->clip.right);
-    const Range rows = Inside(dye.start, dye.length, target->clip.top, target->clip.bottom);
-    if (columns.first >= columns.last || rows.first >= rows.last) {
+    StretchPlan plan;
+    if (!PlanStretch(*target, *from, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight,
+                     plan)) {
         return TRUE;
     }
-    const int mode = target->context->stretchMode;
-    const bool firstOnly = mode == COLORONCOLOR || mode == HALFTONE;
-    const Range sourceColumns = Inside(sxe.start, sxe.length, from->clip.left, from->clip.right);
-    const Range sourceRows = Inside(sye.start, sye.length, from->clip.top, from->clip.bottom);
-    const std::vector<Range> columnMap = StretchMap(dxe.length, sxe.length, mirrorX, firstOnly, columns,
-                                                    sourceColumns.first, sourceColumns.last);
-    const std::vector<Range> rowMap =
-        StretchMap(dye.length, sye.length, mirrorY, firstOnly, rows, sourceRows.first, sourceRows.last);
-    if (sourceColumns.first >= sourceColumns.last) {
-        return TRUE;
-    }
-
     Surface& out = *target->surface;
-    const Surface* in = from->surface;
-    Surface overlapCopy;
-    std::int64_t inX = sxe.start;
-    std::int64_t inY = sye.start;
-    if (in == &out && sourceRows.first < sourceRows.last) {
-        overlapCopy = CopyOf(*in, static_cast<int>(sxe.start + sourceColumns.first),
-                             static_cast<int>(sye.start + sourceRows.first),
-                             static_cast<int>(sourceColumns.last - sourceColumns.first),
-                             static_cast<int>(sourceRows.last - sourceRows.first));
-        in = &overlapCopy;
-        inX = -sourceColumns.first;
-        inY = -sourceRows.first;
-    }
+    StretchSource in;
+    SelectStretchSource(out, *from->surface, plan, in);
     const Converter converter(*from, *target);
-    const bool combineWithOr = mode == WHITEONBLACK;
     const std::uint32_t mask = ValueMask(out.format);
     const std::uint32_t pattern = UsesPattern(code) ? PatternValue(destination, out.format) : 0;
-    const int sourceSpan = static_cast<int>(sourceColumns.last - sourceColumns.first);
-    const std::size_t count = columnMap.size();
-    // Where each destination column reads in a line of source pixels: an empty span when no
-    // source pixel reaches it.
-    bool onePixelEach = true;
-    bool atMostTwoEach = true;
-    std::vector<ColumnSpan> spans(count);
-    for (std::size_t c = 0; c < count; ++c) {
-        const Range span = columnMap[c];
-        if (span.first < span.last) {
-            spans[c] = ColumnSpan{static_cast<int>(span.first - sourceColumns.first),
-                                  static_cast<int>(span.last - sourceColumns.first)};
-            onePixelEach = onePixelEach && span.last - span.first == 1;
-            atMostTwoEach = atMostTwoEach && span.last - span.first <= 2;
-        }
-    }
-    // The runs of destination columns that some source pixel reaches.
-    std::vector<Range> runs;
-    for (std::size_t c = 0; c < count;) {
-        if (spans[c].first == spans[c].last) {
-            ++c;
+    StretchLines lines(plan, in, converter, target->context->stretchMode == WHITEONBLACK);
+    for (std::size_t r = 0; r < plan.rowMap.size(); ++r) {
+        const Range sourceRows = plan.rowMap[r];
+        if (sourceRows.first >= sourceRows.last) {
             continue;
         }
-        std::size_t end = c;
-        while (end < count && spans[end].first != spans[end].last) {
-            ++end;
-        }
-        runs.push_back(Range{static_cast<std::int64_t>(c), static_cast<std::int64_t>(end)});
-        c = end;
-    }
-    std::vector<std::uint32_t> buffer;
-    std::vector<std::uint32_t> rowsCombined(static_cast<std::size_t>(sourceSpan));
-    std::vector<std::uint32_t> combined(count);
-    Range combinedRows{-1, -1};
-    for (std::size_t r = 0; r < rowMap.size(); ++r) {
-        const Range sourceRange = rowMap[r];
-        if (sourceRange.first >= sourceRange.last) {
-            continue;
-        }
-        // Destination rows that repeat a source row reuse its pixels. The rows of a run are
-        // combined first, a whole line at a time, and the columns of a run after.
-        if (sourceRange.first != combinedRows.first || sourceRange.last != combinedRows.last) {
-            combinedRows = sourceRange;
-            const std::uint32_t* pixels = nullptr;
-            for (std::int64_t sourceRow = sourceRange.first; sourceRow < sourceRange.last; ++sourceRow) {
-                const std::uint32_t* converted = converter.Convert(
-                    in->Row(static_cast<int>(inY + sourceRow)) + (inX + sourceColumns.first), sourceSpan,
-                    buffer);
-                if (sourceRange.last - sourceRange.first == 1) {
-                    pixels = converted;
-                } else if (sourceRow == sourceRange.first) {
-                    std::copy_n(converted, sourceSpan, rowsCombined.begin());
-                    pixels = rowsCombined.data();
-                } else {
-                    CombineRow(rowsCombined.data(), converted, sourceSpan, combineWithOr);
-                }
-            }
-            for (const Range& run : runs) {
-                const auto first = static_cast<std::size_t>(run.first);
-                const auto last = static_cast<std::size_t>(run.last);
-                if (onePixelEach) {
-                    TakeColumns(pixels, spans.data() + first, last - first, combined.data() + first);
-                } else if (atMostTwoEach) {
-                    CombinePairs(pixels, spans.data() + first, last - first, combineWithOr,
-                                 combined.data() + first);
-                } else {
-                    CombineColumns(pixels, spans.data() + first, last - first, combineWithOr,
-                                   combined.data() + first);
-                }
-            }
-        }
-        std::uint32_t* d = out.Row(static_cast<int>(dye.start + rows.first + static_cast<std::int64_t>(r))) +
-                           (dxe.start + columns.first);
-        for (const Range& run : runs) {
-            ApplyRow(code, d + run.first, combined.data() + run.first, pattern,
-                     static_cast<int>(run.last - run.first), mask);
+        const std::uint32_t* line = lines.Line(sourceRows);
+        std::uint32_t* d = out.Row(static_cast<int>(plan.destinationY.start + plan.rows.first +
+                                                    static_cast<std::int64_t>(r))) +
+                           (plan.destinationX.start + plan.columns.first);
+        for (const Range& run : lines.Runs()) {
+            ApplyRow(code, d + run.first, line + run.first, pattern, static_cast<int>(run.last - run.first),
+                     mask);
         }
     }
     return TRUE;

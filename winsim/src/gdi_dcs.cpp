@@ -1,5 +1,5 @@
-// Memory DCs and the state every DC keeps: colours, mapping mode, stretching mode; single
-// pixels.
+// Device contexts: memory DCs, the screen's and a window's DC, and the state every DC keeps
+// (colours, mapping mode, stretching mode); single pixels.
 #include "gdi_dcs.h"
 
 #include <winsim/control.h>
@@ -156,6 +156,29 @@ BOOL WINAPI DeleteDC(HDC dc)
     }
     winsim::detail::DropDcSelections(dc);
     return winsim::detail::DestroyDeviceContext(dc) ? TRUE : FALSE;
+}
+
+HDC WINAPI GetDC(HWND window)
+{
+    if (window != nullptr && !IsWindow(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    if (winsim::detail::ConsumeFault(window == nullptr ? winsim::Fault::ScreenDc : winsim::Fault::CreateDc)) {
+        return nullptr;
+    }
+    return winsim::detail::CreateDeviceContext(window == nullptr ? DcKind::Screen : DcKind::Window, window);
+}
+
+int WINAPI ReleaseDC(HWND /*window*/, HDC dc)
+{
+    const auto* context = winsim::detail::FindDeviceContext(dc);
+    if (context == nullptr || (context->kind != DcKind::Screen && context->kind != DcKind::Window)) {
+        return 0;
+    }
+    winsim::detail::DropDcSelections(dc);
+    winsim::detail::DestroyDeviceContext(dc);
+    return 1;
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour)

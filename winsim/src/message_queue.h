@@ -9,6 +9,8 @@
 namespace winsim::detail {
 
 void PostToQueue(const PostedMessage& message);
+// A broadcast, kept for the tests (winsim::Broadcasts) before it is delivered.
+void RecordBroadcast(const PostedMessage& message);
 // The oldest posted message, removed from the queue; none when the queue is empty.
 std::optional<PostedMessage> TakePostedMessage();
 // The oldest posted message that `accept` takes; removed from the queue when `remove`.

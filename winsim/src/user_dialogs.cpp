@@ -521,6 +521,138 @@ LRESULT CALLBACK DialogClassProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefDlgProcA(window, message, wParam, lParam);
 }
 
+namespace {
+
+// A modal dialog disables its owner until it ends; the owner it disabled, or null when the
+// owner was disabled already.
+HWND DisableOwner(HWND owner)
+{
+    if (!IsWindowEnabled(owner)) {
+        return nullptr;
+    }
+    EnableWindow(owner, FALSE);
+    return owner;
+}
+
+// The dialog's font and the base units its template's coordinates are in: those of the
+// template's font when it names one that can be made, else the system's.
+struct DialogUnits {
+    HFONT font = nullptr;
+    int baseX = 0;
+    int baseY = 0;
+};
+
+DialogUnits UnitsOf(const DialogTemplate& dialogTemplate)
+{
+    DialogUnits units{nullptr, Units().systemX, Units().systemY};
+    if (dialogTemplate.hasFont && dialogTemplate.pointSize > 0) {
+        units.font = CreateTemplateFont(dialogTemplate);
+        if (units.font != nullptr) {
+            units.baseX = std::max(1, MulDivRound(Units().fontX, dialogTemplate.pointSize, kFontUnitsPoints));
+            units.baseY = std::max(1, MulDivRound(Units().fontY, dialogTemplate.pointSize, kFontUnitsPoints));
+        }
+    }
+    return units;
+}
+
+// The dialog window's styles, place and size: DS_MODALFRAME and DS_CONTROL made window styles,
+// the template's rectangle in pixels around the client area, and a top-level dialog centred
+// (DS_CENTER) or placed from its owner's client area, and kept on the screen.
+struct DialogFrame {
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    POINT position{};
+    int width = 0;
+    int height = 0;
+};
+
+DialogFrame FrameOf(const DialogTemplate& dialogTemplate, const DialogUnits& units, HWND owner)
+{
+    DialogFrame frame{dialogTemplate.style, dialogTemplate.exStyle, {}, 0, 0};
+    if ((frame.style & DS_MODALFRAME) != 0) {
+        frame.exStyle |= WS_EX_DLGMODALFRAME;
+    }
+    if ((frame.style & DS_CONTROL) != 0) {
+        frame.style &= ~static_cast<DWORD>(WS_CAPTION | WS_SYSMENU);
+        frame.exStyle |= WS_EX_CONTROLPARENT;
+    }
+    RECT outline{0, 0, MulDivRound(dialogTemplate.cx, units.baseX, 4),
+                 MulDivRound(dialogTemplate.cy, units.baseY, 8)};
+    AdjustWindowRectEx(&outline, frame.style, FALSE, frame.exStyle);
+    frame.width = outline.right - outline.left;
+    frame.height = outline.bottom - outline.top;
+    frame.position = POINT{outline.left + MulDivRound(dialogTemplate.x, units.baseX, 4),
+                           outline.top + MulDivRound(dialogTemplate.y, units.baseY, 8)};
+    if ((frame.style & WS_CHILD) == 0) {
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        if ((frame.style & DS_CENTER) != 0) {
+            frame.position = POINT{(screenWidth - frame.width) / 2, (screenHeight - frame.height) / 2};
+        } else if ((frame.style & DS_ABSALIGN) == 0 && owner != nullptr) {
+            ClientToScreen(owner, &frame.position);
+        }
+        // A dialog is kept on the screen.
+        frame.position.x = std::max<LONG>(0, std::min<LONG>(frame.position.x, screenWidth - frame.width));
+        frame.position.y = std::max<LONG>(0, std::min<LONG>(frame.position.y, screenHeight - frame.height));
+    }
+    return frame;
+}
+
+// The dialog window itself, hidden until its controls are made; its class is the template's
+// or the dialog class.
+HWND CreateDialogWindow(HINSTANCE instance, const DialogTemplate& dialogTemplate, const DialogFrame& frame,
+                        HWND owner)
+{
+    const std::string className =
+        dialogTemplate.className.empty() ? std::string("#32770") : dialogTemplate.className;
+    return CreateWindowExA(frame.exStyle, className.c_str(), dialogTemplate.caption.c_str(),
+                           frame.style & ~static_cast<DWORD>(WS_VISIBLE), frame.position.x, frame.position.y,
+                           frame.width, frame.height, owner, nullptr, instance, nullptr);
+}
+
+// What the dialog manager keeps for the window: font, units, the owner to enable again and
+// the dialog procedure; the font is given to the window.
+void RecordDialog(HWND dialog, const DialogUnits& units, HWND disabledOwner, DLGPROC proc)
+{
+    DialogInfo* info = DialogOf(dialog);
+    info->font = units.font;
+    info->ownsFont = units.font != nullptr;
+    info->baseX = units.baseX;
+    info->baseY = units.baseY;
+    info->disabledOwner = disabledOwner;
+    if (HasDialogWords(*LookupWindow(dialog))) {
+        WriteWord(*LookupWindow(dialog), DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
+    }
+    if (units.font != nullptr) {
+        SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(units.font), 0);
+    }
+}
+
+// WM_INITDIALOG with the first tab stop, the focus it asks for, then the dialog shown when
+// its template makes it visible.
+void InitialiseDialog(HWND dialog, const DialogTemplate& dialogTemplate, DWORD style, LPARAM param)
+{
+    const HWND firstControl = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    DialogOf(dialog)->savedFocus = firstControl;
+    const LRESULT wantsFocus =
+        SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstControl), param);
+    // TRUE asks for the default focus; FALSE leaves it where the procedure put it.
+    if (wantsFocus != 0 && IsWindow(dialog) && ((style & DS_CONTROL) == 0 || (style & WS_VISIBLE) != 0)) {
+        if (const HWND focus = GetNextDlgTabItem(dialog, nullptr, FALSE)) {
+            SetFocus(focus);
+        } else if ((style & WS_CHILD) == 0) {
+            SetFocus(dialog);
+        }
+    }
+    if (IsWindow(dialog) && (dialogTemplate.style & WS_VISIBLE) != 0 &&
+        (GetWindowLongA(dialog, GWL_STYLE) & WS_VISIBLE) == 0) {
+        ShowWindow(dialog, SW_SHOWNORMAL);
+        UpdateWindow(dialog);
+    }
+}
+
+}  // namespace
+
 HWND CreateDialogFromTemplate(HINSTANCE instance, const void* bytes, std::size_t size, HWND owner,
                               DLGPROC proc, LPARAM param, bool modal)
 {
@@ -537,101 +669,28 @@ HWND CreateDialogFromTemplate(HINSTANCE instance, const void* bytes, std::size_t
     HWND disabledOwner = nullptr;
     if (modal && owner != nullptr) {
         owner = ModalOwner(owner);
-        if (IsWindowEnabled(owner)) {
-            disabledOwner = owner;
-            EnableWindow(owner, FALSE);
-        }
+        disabledOwner = DisableOwner(owner);
     }
-
-    HFONT font = nullptr;
-    int baseX = Units().systemX;
-    int baseY = Units().systemY;
-    if (dialogTemplate.hasFont && dialogTemplate.pointSize > 0) {
-        font = CreateTemplateFont(dialogTemplate);
-        if (font != nullptr) {
-            baseX = std::max(1, MulDivRound(Units().fontX, dialogTemplate.pointSize, kFontUnitsPoints));
-            baseY = std::max(1, MulDivRound(Units().fontY, dialogTemplate.pointSize, kFontUnitsPoints));
-        }
-    }
-
-    DWORD style = dialogTemplate.style;
-    DWORD exStyle = dialogTemplate.exStyle;
-    if ((style & DS_MODALFRAME) != 0) {
-        exStyle |= WS_EX_DLGMODALFRAME;
-    }
-    if ((style & DS_CONTROL) != 0) {
-        style &= ~static_cast<DWORD>(WS_CAPTION | WS_SYSMENU);
-        exStyle |= WS_EX_CONTROLPARENT;
-    }
-    RECT frame{0, 0, MulDivRound(dialogTemplate.cx, baseX, 4), MulDivRound(dialogTemplate.cy, baseY, 8)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    POINT position{frame.left + MulDivRound(dialogTemplate.x, baseX, 4),
-                   frame.top + MulDivRound(dialogTemplate.y, baseY, 8)};
-    const bool child = (style & WS_CHILD) != 0;
-    if (!child) {
-        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        if ((style & DS_CENTER) != 0) {
-            position = POINT{(screenWidth - width) / 2, (screenHeight - height) / 2};
-        } else if ((style & DS_ABSALIGN) == 0 && owner != nullptr) {
-            ClientToScreen(owner, &position);
-        }
-        // A dialog is kept on the screen.
-        position.x = std::max<LONG>(0, std::min<LONG>(position.x, screenWidth - width));
-        position.y = std::max<LONG>(0, std::min<LONG>(position.y, screenHeight - height));
-    }
-
-    const std::string className =
-        dialogTemplate.className.empty() ? std::string("#32770") : dialogTemplate.className;
-    const HWND dialog = CreateWindowExA(exStyle, className.c_str(), dialogTemplate.caption.c_str(),
-                                        style & ~static_cast<DWORD>(WS_VISIBLE), position.x, position.y,
-                                        width, height, owner, nullptr, instance, nullptr);
+    const DialogUnits units = UnitsOf(dialogTemplate);
+    const DialogFrame frame = FrameOf(dialogTemplate, units, owner);
+    const HWND dialog = CreateDialogWindow(instance, dialogTemplate, frame, owner);
     if (dialog == nullptr) {
-        if (font != nullptr) {
-            DeleteObject(font);
+        if (units.font != nullptr) {
+            DeleteObject(units.font);
         }
         ReleaseOwner(disabledOwner);
         return nullptr;
     }
-    DialogInfo* info = DialogOf(dialog);
-    info->font = font;
-    info->ownsFont = font != nullptr;
-    info->baseX = baseX;
-    info->baseY = baseY;
-    info->disabledOwner = disabledOwner;
-    if (HasDialogWords(*LookupWindow(dialog))) {
-        WriteWord(*LookupWindow(dialog), DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(proc));
-    }
-    if (font != nullptr) {
-        SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    }
-    if (!IsWindow(dialog) || !CreateControls(dialog, instance, dialogTemplate, baseX, baseY, font)) {
+    RecordDialog(dialog, units, disabledOwner, proc);
+    if (!IsWindow(dialog) ||
+        !CreateControls(dialog, instance, dialogTemplate, units.baseX, units.baseY, units.font)) {
         if (IsWindow(dialog)) {
             DestroyWindow(dialog);
         }
         ReleaseOwner(disabledOwner);
         return nullptr;
     }
-
-    const HWND firstControl = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    DialogOf(dialog)->savedFocus = firstControl;
-    const LRESULT wantsFocus =
-        SendMessageA(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstControl), param);
-    // TRUE asks for the default focus; FALSE leaves it where the procedure put it.
-    if (wantsFocus != 0 && IsWindow(dialog) && ((style & DS_CONTROL) == 0 || (style & WS_VISIBLE) != 0)) {
-        if (const HWND focus = GetNextDlgTabItem(dialog, nullptr, FALSE)) {
-            SetFocus(focus);
-        } else if (!child) {
-            SetFocus(dialog);
-        }
-    }
-    if (IsWindow(dialog) && (dialogTemplate.style & WS_VISIBLE) != 0 &&
-        (GetWindowLongA(dialog, GWL_STYLE) & WS_VISIBLE) == 0) {
-        ShowWindow(dialog, SW_SHOWNORMAL);
-        UpdateWindow(dialog);
-    }
+    InitialiseDialog(dialog, dialogTemplate, frame.style, param);
     if (!IsWindow(dialog)) {
         ReleaseOwner(disabledOwner);
         return nullptr;

@@ -140,6 +140,23 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcA(target->proc, window, message, wParam, lParam);
 }
 
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const winsim::PostedMessage posted{window, message, wParam, lParam};
+    if (window == HWND_BROADCAST) {
+        winsim::detail::RecordBroadcast(posted);
+        winsim::detail::DeliverBroadcast(posted);
+        return TRUE;
+    }
+    if (window != nullptr && !winsim::detail::IsWindowHandle(window)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    // A null window posts to the thread itself.
+    winsim::detail::PostToQueue(posted);
+    return TRUE;
+}
+
 LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const HWND item = GetDlgItem(dialog, id);

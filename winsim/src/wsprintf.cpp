@@ -122,7 +122,7 @@ Type TypeOf(char c, Conversion& conversion)
 
 // Reads "[-][#][0][width][.precision][size]type" after the '%'. Returns how many characters
 // it took: an unknown type character is not taken, so that it is printed as it stands.
-std::size_t ParseSpec(const char* format, Conversion& conversion)
+std::size_t ParseConversion(const char* format, Conversion& conversion)
 {
     const char* p = format;
     if (*p == '-') {
@@ -306,7 +306,7 @@ int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list args)
             continue;
         }
         Conversion conversion;
-        p += ParseSpec(p, conversion);
+        p += ParseConversion(p, conversion);
         switch (conversion.type) {
             case Type::Char:
                 EmitChar(out, conversion, static_cast<char>(va_arg(local, int)));

@@ -1,6 +1,6 @@
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 
-#include "lifecycle/res_format.h"
+#include "library/res_format.h"
 #include "platform/module_path.h"
 
 namespace {
@@ -50,6 +50,30 @@ int LoadTextInto(HINSTANCE library, UINT id, char* buffer, uint32_t size)
         return 0;
     }
     return copied;
+}
+
+void ReportLibraryError(LibraryStatus status, const char* path, HINSTANCE library,
+                        const LibraryVersionRecord* record)
+{
+    char libraryCaption[kLibraryCaptionSize];
+    char libraryText[kLibraryTextSize];
+    const char* caption = kBuiltInMessages[0];
+    const char* text = BuiltInText(status);
+    if (record != nullptr && library != nullptr && record->formatVersion >= kFirstCheckedFormat) {
+        const UINT base = record->messageBaseId;
+        LoadTextInto(library, base, libraryCaption, sizeof libraryCaption);
+        caption = libraryCaption;
+        if (status == LibraryTooOld || status == LibraryTooNew) {
+            LoadTextInto(library, base + static_cast<UINT>(status), libraryText, sizeof libraryText);
+            // A text whose conversions do not take the one path is not used as a format.
+            if (FormatFits(libraryText, "s")) {
+                text = libraryText;
+            }
+        }
+    }
+    char message[kErrorMessageSize];
+    FormatResString(message, sizeof message, text, "s", path != nullptr ? path : "");
+    MessageBoxA(GetForegroundWindow(), message, caption, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace
@@ -134,30 +158,6 @@ HINSTANCE LoadVersionedLibrary(const char* path, uint32_t requiredVersion, uint3
         FreeLibrary(library);
     }
     return nullptr;
-}
-
-void ReportLibraryError(LibraryStatus status, const char* path, HINSTANCE library,
-                        const LibraryVersionRecord* record)
-{
-    char libraryCaption[kLibraryCaptionSize];
-    char libraryText[kLibraryTextSize];
-    const char* caption = kBuiltInMessages[0];
-    const char* text = BuiltInText(status);
-    if (record != nullptr && library != nullptr && record->formatVersion >= kFirstCheckedFormat) {
-        const UINT base = record->messageBaseId;
-        LoadTextInto(library, base, libraryCaption, sizeof libraryCaption);
-        caption = libraryCaption;
-        if (status == LibraryTooOld || status == LibraryTooNew) {
-            LoadTextInto(library, base + static_cast<UINT>(status), libraryText, sizeof libraryText);
-            // A text whose conversions do not take the one path is not used as a format.
-            if (FormatFits(libraryText, "s")) {
-                text = libraryText;
-            }
-        }
-    }
-    char message[kErrorMessageSize];
-    FormatResString(message, sizeof message, text, "s", path != nullptr ? path : "");
-    MessageBoxA(GetForegroundWindow(), message, caption, MB_OK | MB_ICONERROR);
 }
 
 HINSTANCE GetResourceLibrary()

@@ -1,6 +1,6 @@
 // The mode change on winsim: the stand-in driver's adapter takes the new mode, winsim's
 // display follows it, and every top-level window is told.
-#include "deskhost/display_driver.h"
+#include "display_driver.h"
 
 namespace deskhost {
 

@@ -1,4 +1,4 @@
-#include "lifecycle/res_format.h"
+#include "library/res_format.h"
 
 namespace {
 

@@ -53,8 +53,6 @@ bool LoadResourceLibrary(HINSTANCE module, const char* fileName, uint32_t requir
 // and then returns null. `extraValue` (optional) receives the record's extra value.
 HINSTANCE LoadVersionedLibrary(const char* path, uint32_t requiredVersion, uint32_t clientVersion,
                                uint32_t* extraValue);
-void ReportLibraryError(LibraryStatus status, const char* path, HINSTANCE library,
-                        const LibraryVersionRecord* record);
 
 HINSTANCE GetResourceLibrary();
 // The string in the one shared buffer, valid until the next call; null when the library has

@@ -1,6 +1,5 @@
-// Posted messages. A broadcast is recorded for the tests and posted to every top-level
-// window; like every posted message it waits in the thread's queue until a message loop
-// takes it.
+// The thread's queue of posted messages, which waits until a message loop takes them, and
+// the record of broadcasts that tests read.
 #include <winsim/control.h>
 #include <winsim/win32.h>
 
@@ -25,23 +24,6 @@ Messages& State()
 
 }  // namespace
 
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    const winsim::PostedMessage posted{window, message, wParam, lParam};
-    if (window == HWND_BROADCAST) {
-        State().broadcasts.push_back(posted);
-        winsim::detail::DeliverBroadcast(posted);
-        return TRUE;
-    }
-    if (window != nullptr && !winsim::detail::IsWindowHandle(window)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    // A null window posts to the thread itself.
-    winsim::detail::PostToQueue(posted);
-    return TRUE;
-}
-
 namespace winsim {
 
 const std::vector<PostedMessage>& Broadcasts()
@@ -55,6 +37,11 @@ void ClearBroadcasts()
 }
 
 namespace detail {
+
+void RecordBroadcast(const PostedMessage& message)
+{
+    State().broadcasts.push_back(message);
+}
 
 void PostToQueue(const PostedMessage& message)
 {

@@ -1,4 +1,4 @@
-#include "lifecycle/res_format.h"
+#include "library/res_format.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,7 @@ TEST(FormatFits, FewerConversionsThanSlotsFitMoreDoNot)
     EXPECT_FALSE(FormatFits("%u", ""));
 }
 
-TEST(FormatFits, RejectsOtherConversionsAndBrokenSpecs)
+TEST(FormatFits, RejectsOtherConversionsAndBrokenOnes)
 {
     for (const char* format :
          {"%c", "%p", "%n", "%f", "%I64u", "%wu", "%*u", "%0-5u", "%u %", "%", "%5", "%l", "%u%.", "%q"}) {

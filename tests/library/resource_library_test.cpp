@@ -1,23 +1,22 @@
-#include "lifecycle/resource_library.h"
+#include "library/resource_library.h"
 
 #include <gtest/gtest.h>
 #include <winsim/control.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "lifecycle/res_format.h"
+#include "library/res_format.h"
+#include "support/component.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kSystemDirectory = "C:\\WINDOWS\\SYSTEM";
-constexpr std::string_view kComponentPath = "C:\\WINDOWS\\SYSTEM\\KVSETTNG.DLL";
+using testsupport::kSystemDirectory;
 const std::string kLibraryPath = "C:\\WINDOWS\\SYSTEM\\KVSettng.RLB";
 
 const std::string kExecutionError = "Execution Error";
@@ -52,19 +51,8 @@ class ResourceLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "kv_rlb_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        directory_ = pattern;
-        winsim::MapDirectory(kSystemDirectory, directory_.string());
-        winsim::RegisterModule(kComponentPath, {});
-        module_ = LoadLibraryA(std::string(kComponentPath).c_str());
+        module_ = testsupport::LoadComponentModule();
         ASSERT_NE(module_, nullptr);
-    }
-
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
 
     // Puts a library built from the test fixtures beside the module, as KVSettng.RLB unless
@@ -76,7 +64,7 @@ protected:
 
     void InstallFile(const fs::path& source, std::string_view name = "KVSettng.RLB")
     {
-        fs::copy_file(source, directory_ / name, fs::copy_options::overwrite_existing);
+        system_.Copy(source, name);
     }
 
     bool Load() { return LoadResourceLibrary(module_, "KVSettng.RLB", 2, 2); }
@@ -101,7 +89,7 @@ protected:
 
     static bool LibraryLoaded() { return GetModuleHandleA(kLibraryPath.c_str()) != nullptr; }
 
-    fs::path directory_;
+    testsupport::Sandbox system_{kSystemDirectory};
     HMODULE module_ = nullptr;
 };
 

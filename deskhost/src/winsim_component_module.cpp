@@ -1,7 +1,6 @@
-#include "deskhost/component_module.h"
+#include "winsim_component_module.h"
 
-#include "lifecycle/module_entry.h"
-#include "lifecycle/shell_objects.h"
+#include "kvsettng/exports.h"
 
 #include <winsim/control.h>
 

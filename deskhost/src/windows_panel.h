@@ -4,8 +4,8 @@
 #pragma once
 
 #include "deskhost/settings_page.h"
-#include "deskhost/shell_loader.h"
 #include "platform/platform.h"
+#include "shell_loader.h"
 
 #include <string>
 #include <vector>
