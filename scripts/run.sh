@@ -14,9 +14,13 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 if [ "${1:-}" != "--winsim" ]; then
-  exec bash scripts/wine-session.sh "$@"
+  if why=$(scripts/wine-check.sh); then
+    exec bash scripts/wine-session.sh "$@"
+  fi
+  echo "run: $why; the session plays on winsim instead"
+else
+  shift
 fi
-shift
 cmake --preset sim >/dev/null
 cmake --build --preset sim --target kvsession
 png_dir=()

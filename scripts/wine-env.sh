@@ -6,7 +6,14 @@ export WINEPREFIX="$wine_build_dir/wineprefix"
 export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+wine_scripts_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# A test under Wine ends here, as skipped (exit code 77, which CTest is told), on a machine that
+# cannot run Wine's programs.
+wine_skip_unless_usable() {
+  local why
+  why=$("$wine_scripts_dir/wine-check.sh") || { echo "SKIPPED: $why"; exit 77; }
+}
+if [ ! -f "$WINEPREFIX/system.reg" ] && "$wine_scripts_dir/wine-check.sh" >/dev/null; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   wineserver -w

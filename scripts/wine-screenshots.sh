@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's screenshots, taken from the virtual display under Wine: the Settings page of
 # the stand-in Display control panel before the extension is installed and after it, in both
-# layouts (installed and removed with KVSETTNG.INF as a user does), and the confirmation
+# layouts (installed and removed with the demonstration package's KVSDEMO.INF as a user does,
+# the stand-in driver beside the extension), and the confirmation
 # dialog of a new screen area from the default session. Written to docs/screenshots/.
 #
 # Usage: scripts/wine-screenshots.sh
@@ -12,7 +13,7 @@ docs="$root/docs/screenshots"
 
 cd "$root"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target kvsettng_package deskhost kvsession >/dev/null
+cmake --build --preset win32 --target kvsdemo_package deskhost kvsession >/dev/null
 
 . "$root/scripts/wine-env.sh" "$build"
 . "$root/scripts/wine-display.sh"
@@ -35,10 +36,10 @@ show() {
 show cloned settings-cloned-before
 show native settings-native-before
 wine rundll32 setupapi.dll,InstallHinfSection DefaultInstall 132 \
-  "$(winepath -w "$build/packaging/KVSETTNG/KVSETTNG.INF" 2>/dev/null)"
+  "$(winepath -w "$build/packaging/KVSDEMO/KVSDEMO.INF" 2>/dev/null)"
 show cloned settings-cloned-after
 show native settings-native-after
-wine rundll32 setupapi.dll,InstallHinfSection DefaultUninstall 132 'C:\windows\inf\KVSETTNG.INF'
+wine rundll32 setupapi.dll,InstallHinfSection DefaultUninstall 132 'C:\windows\inf\KVSDEMO.INF'
 
 # The default session's first test of a new screen area: the question, then the dialog.
 KV_SESSION_OUT="$work/session" "$root/scripts/wine-session.sh" >/dev/null || true

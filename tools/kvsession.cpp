@@ -1,6 +1,7 @@
 // kvsession: opens the stand-in Display control panel on winsim with the default adapter,
 // plays a session script and prints what the user sees at each step and what the driver
-// was asked to change; with --png-dir, a picture of the preview after each step.
+// was asked to change; with --png-dir, a picture of the preview after each step. Built for
+// Windows, --installed plays against the extension as an installation registered it.
 #include "deskhost/session.h"
 
 #include <filesystem>
@@ -20,7 +21,7 @@ std::string NativeSession()
 
 int Usage()
 {
-    std::cerr << "usage: kvsession [--layout cloned|native] [--png-dir DIR] [SCRIPT]\n"
+    std::cerr << "usage: kvsession [--layout cloned|native] [--png-dir DIR] [--installed] [SCRIPT]\n"
               << "  SCRIPT defaults to " << KV_DEFAULT_SESSION << ",\n"
               << "  or with --layout native to " << NativeSession() << "\n";
     return 2;
@@ -44,6 +45,8 @@ int main(int argc, char** argv)
         } else if (argument == "--png-dir" && !value.empty()) {
             options.pngDirectory = value;
             ++i;
+        } else if (argument == "--installed") {
+            options.panel.installed = true;
         } else if (!argument.starts_with("-")) {
             scriptPath = argument;
         } else {

@@ -487,7 +487,7 @@ public:
         if (driver_ != nullptr) {
             FreeLibrary(driver_);
         }
-        if (!directory_.empty()) {
+        if (!directory_.empty() && !options_.installed) {
             RemoveDirectoryTree(directory_);
         }
     }
@@ -501,13 +501,19 @@ public:
             }
             RelaunchAs(options.platform);
         }
-        if (!PrepareFiles() || !ShowDriverMode() || !ObserveExtensionModule(L"KVSETTNG.DLL")) {
+        if (!(options.installed ? FindInstalledFiles() : PrepareFiles())) {
             return false;
         }
         driver_ = LoadLibraryA(DriverFile().c_str());
+        if (driver_ != nullptr && options.installed) {
+            options_.adapter = DriverState();
+        }
+        if (driver_ == nullptr || !ShowDriverMode() || !ObserveExtensionModule(L"KVSETTNG.DLL")) {
+            return false;
+        }
         User().observer = CreateObserver();
         pollTimer_ = SetTimer(nullptr, 0, kPollInterval, PollUser);
-        if (driver_ == nullptr || pollTimer_ == 0 || !RegisterDisplayExtension(ExtensionPath())) {
+        if (pollTimer_ == 0 || (!options.installed && !RegisterDisplayExtension(ExtensionPath()))) {
             return false;
         }
         sessions_ = LoadRegisteredHandlers();
@@ -561,7 +567,10 @@ public:
         return !picture.empty() && WriteText(WindowsPath(path), EncodePng(picture));
     }
 
-    std::string ExtensionPath() const override { return directory_ + "\\KVSETTNG.DLL"; }
+    std::string ExtensionPath() const override
+    {
+        return options_.installed ? installedPath_ : directory_ + "\\KVSETTNG.DLL";
+    }
 
     // The user presses the thumb, moves the mouse to the place of that position and lets go.
     bool DragSlider(PanelControl control, int position) override
@@ -741,6 +750,20 @@ private:
         return options_.driverMissing ? directory_ + "\\driver\\KVAPI32.DLL" : directory_ + "\\KVAPI32.DLL";
     }
 
+    // The extension's server as the installation registered it, and its directory.
+    bool FindInstalledFiles()
+    {
+        for (const SheetHandler& handler : RegisteredDisplayHandlers()) {
+            if (IsEqualCLSID(handler.classId, kDisplayExtensionClassId)) {
+                installedPath_ = handler.serverPath;
+                directory_ = installedPath_.substr(0, installedPath_.find_last_of('\\'));
+                return true;
+            }
+        }
+        std::fprintf(stderr, "the extension is not installed\n");
+        return false;
+    }
+
     bool PrepareFiles()
     {
         directory_ = "C:\\kvpanel-" + std::to_string(GetCurrentProcessId());
@@ -802,7 +825,9 @@ private:
             UnloadDisplayExtension(session);
         }
         sessions_.clear();
-        UnregisterDisplayExtension();
+        if (!options_.installed) {
+            UnregisterDisplayExtension();
+        }
     }
 
     HWND Sheet() const override { return sheet_; }
@@ -810,6 +835,7 @@ private:
 
     PanelOptions options_;
     std::string directory_;
+    std::string installedPath_;
     HMODULE driver_ = nullptr;
     UINT_PTR pollTimer_ = 0;
     std::vector<ExtensionSession> sessions_;

@@ -125,7 +125,7 @@ public:
     bool Open(const PanelOptions& options) override
     {
         options_ = options;
-        if (!PrepareFiles()) {
+        if (options.installed || !PrepareFiles()) {
             return false;
         }
         winsim::SetVersion(VersionOf(options.platform));

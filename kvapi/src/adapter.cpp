@@ -3,11 +3,11 @@
 // nothing in the block is believed before it is checked.
 #include "kvapi/adapter.h"
 
+#include "hex_text.h"
 #include "platform/platform.h"
 #include "quoted_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -211,13 +211,6 @@ std::string Quoted(const std::optional<std::string>& text)
     return text ? QuotedText(*text) : std::string("null");
 }
 
-std::string Hex(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
-}
-
 std::string FormatEntry(const LogEntry& entry)
 {
     switch (entry.operation) {
@@ -225,12 +218,12 @@ std::string FormatEntry(const LogEntry& entry)
             return "Probe -> " + std::to_string(entry.result);
         case kPersistValue:
             return "PersistValue " + std::to_string(entry.size) + " " + Quoted(entry.section) + " " +
-                   Quoted(entry.valueName) + " " + Quoted(entry.valueText) + " -> " + Hex(entry.result);
+                   Quoted(entry.valueName) + " " + Quoted(entry.valueText) + " -> " + HexWord(entry.result);
         case kRequest:
             break;
         default:
             return "Operation " + std::to_string(entry.operation) + " " + std::to_string(entry.size) +
-                   " -> " + Hex(entry.result);
+                   " -> " + HexWord(entry.result);
     }
     const std::vector<std::uint8_t>& reply = entry.reply;
     std::string line = "Request " + std::to_string(entry.size) + " fn=" + std::to_string(entry.function);
@@ -238,7 +231,7 @@ std::string FormatEntry(const LogEntry& entry)
         line += " tag=" + Quoted(entry.tag);
     }
     if (reply.size() >= kStatusOffset + 4) {
-        line += " status=" + Hex(ReadU32(reply, kStatusOffset));
+        line += " status=" + HexWord(ReadU32(reply, kStatusOffset));
     }
     if (entry.tag == "vwp0" && reply.size() >= kVwpCount + 4) {
         line += " mode=" + std::to_string(ReadU32(reply, kVwpArgument)) + "x" +

@@ -30,11 +30,10 @@
 //   status_override = 11 0x8003         answer this status word for this function number
 #include "kvapi/adapter.h"
 
+#include "hex_text.h"
 #include "quoted_text.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <set>
 
 namespace kvapi {
@@ -395,7 +394,8 @@ struct Key {
     void (*clear)(AdapterConfig&);  // set for the keys that build a list
 };
 
-const Key kKeys[] = {
+// Built at compile time: KVAPI32.DLL has no runtime that would run a constructor at load.
+constinit const Key kKeys[] = {
     {"interface_id", [](Scanner& in, AdapterConfig& c) { return ReadU32Into(in, &c.interfaceId); }, nullptr},
     {"function_count", [](Scanner& in, AdapterConfig& c) { return ReadU32Into(in, &c.functionCount); },
      nullptr},
@@ -417,12 +417,23 @@ const Key kKeys[] = {
     {"status_override", ReadStatusOverride, [](AdapterConfig& c) { c.statusOverride.clear(); }},
 };
 
+// Space and tab, and the line-ending and page characters, as in the C locale.
+bool IsSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+char ToLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 std::string_view Trim(std::string_view text)
 {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+    while (!text.empty() && IsSpace(text.front())) {
         text.remove_prefix(1);
     }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+    while (!text.empty() && IsSpace(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -447,9 +458,7 @@ std::string_view WithoutComment(std::string_view line)
 std::string Lower(std::string_view text)
 {
     std::string out(text);
-    for (char& c : out) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    std::transform(out.begin(), out.end(), out.begin(), ToLower);
     return out;
 }
 
@@ -464,13 +473,6 @@ std::string ModeText(const Mode& mode)
 {
     return std::to_string(mode.width) + "x" + std::to_string(mode.height) + "x" + std::to_string(mode.depth) +
            "@" + std::to_string(mode.rate);
-}
-
-std::string HexWord(std::uint32_t value)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%04X", value);
-    return text;
 }
 
 }  // namespace
@@ -574,9 +576,7 @@ std::string FormatConfig(const AdapterConfig& config)
     if (config.capabilityBytes) {
         std::string bytes;
         for (std::uint8_t byte : *config.capabilityBytes) {
-            char text[4];
-            std::snprintf(text, sizeof text, "%02X", byte);
-            bytes += (bytes.empty() ? "" : " ") + std::string(text);
+            bytes += (bytes.empty() ? "" : " ") + HexDigits(byte, 2);
         }
         line("capability_bytes", bytes);
     }

@@ -1,10 +1,10 @@
 // KVAPI32.DLL's entry: the adapter takes its configuration from KVAPI32.INI beside the DLL,
 // or is the default adapter when there is no such file.
+#include "dll_runtime.h"
 #include "kvapi/adapter.h"
 #include "kvapi/kvapi_proc.h"
 
-#include <fstream>
-#include <sstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -22,20 +22,36 @@ std::string FileBesideModule(HINSTANCE instance, const char* name)
     return full + name;
 }
 
+// The file's whole content, or nullopt when it cannot be opened.
+std::optional<std::string> ReadWholeFile(const std::string& path)
+{
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    std::string text;
+    char chunk[1024];
+    DWORD count = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &count, nullptr) && count > 0) {
+        text.append(chunk, count);
+    }
+    CloseHandle(file);
+    return text;
+}
+
 // A configuration file that cannot be read as one refuses the load, so that a mistake in it
 // is never mistaken for the default adapter; the reason goes to the debugger.
 bool ConfigureAdapter(HINSTANCE instance)
 {
     const std::string path = FileBesideModule(instance, "KVAPI32.INI");
-    std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file) {
+    const std::optional<std::string> text = path.empty() ? std::nullopt : ReadWholeFile(path);
+    if (!text) {
         kvapi::ResetAdapter(kvapi::DefaultConfig());
         return true;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
     std::string error;
-    std::optional<kvapi::AdapterConfig> config = kvapi::ParseConfig(text.str(), &error);
+    std::optional<kvapi::AdapterConfig> config = kvapi::ParseConfig(*text, &error);
     if (!config) {
         OutputDebugStringA(("KVAPI32: " + path + ": " + error + "\n").c_str());
         return false;
@@ -46,11 +62,20 @@ bool ConfigureAdapter(HINSTANCE instance)
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        DisableThreadLibraryCalls(instance);
-        return ConfigureAdapter(instance) ? TRUE : FALSE;
+    switch (reason) {
+        case DLL_PROCESS_ATTACH:
+            DisableThreadLibraryCalls(instance);
+            return ConfigureAdapter(instance) ? TRUE : FALSE;
+        case DLL_PROCESS_DETACH:
+            // `reserved` is set when the whole process ends: its memory goes with it, and the
+            // adapter may be in the middle of a call that ExitProcess interrupted.
+            if (reserved == nullptr) {
+                kvapi::ReleaseRuntime();
+            }
+            return TRUE;
+        default:
+            return TRUE;
     }
-    return TRUE;
 }

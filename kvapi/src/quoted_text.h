@@ -2,7 +2,8 @@
 // quote and backslash escaped and other bytes outside printable ASCII as \xHH.
 #pragma once
 
-#include <cstdio>
+#include "hex_text.h"
+
 #include <string>
 #include <string_view>
 
@@ -16,9 +17,7 @@ inline std::string QuotedText(std::string_view text)
             out += '\\';
             out += static_cast<char>(c);
         } else if (c < 0x20 || c >= 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
+            out += "\\x" + HexDigits(c, 2);
         } else {
             out += static_cast<char>(c);
         }

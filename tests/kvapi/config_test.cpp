@@ -62,6 +62,24 @@ TEST(ConfigText, FormattedConfigParsesBack)
     }
 }
 
+TEST(ConfigText, FormatWritesPaddedHexAndEscapes)
+{
+    AdapterConfig config = DefaultConfig();
+    config.capabilityBytes = std::vector<std::uint8_t>{0x00, 0xFF, 0x0A};
+    config.statusOverride = {{1, 0x8003}, {2, 0}, {3, 0x12345678}};
+    config.persisted = {{{"s\t", "n\n"}, "\x01\xE9\"\\"}};
+    const std::string text = FormatConfig(config);
+    for (const char* line : {
+             "capability_bytes = 00 FF 0A\n",
+             "status_override = 1 0x8003\n",
+             "status_override = 2 0x0000\n",
+             "status_override = 3 0x12345678\n",
+             "persisted = \"s\\x09\" \"n\\x0A\" \"\\x01\\xE9\\\"\\\\\"\n",
+         }) {
+        EXPECT_NE(text.find(line), std::string::npos) << "expected the line " << line << "in\n" << text;
+    }
+}
+
 TEST(ConfigText, EmptyListsParseBackEmpty)
 {
     AdapterConfig config = DefaultConfig();

@@ -17,6 +17,7 @@ fi
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 bin="$build_dir/wine-help"
 rm -rf "$bin" && mkdir -p "$bin"

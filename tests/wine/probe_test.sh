@@ -9,6 +9,7 @@ build_dir=$4
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 bin="$build_dir/wine-probe"
 rm -rf "$bin" && mkdir -p "$bin"

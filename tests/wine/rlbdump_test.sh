@@ -10,6 +10,7 @@ build_dir=$4
 
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh" "$build_dir"
+wine_skip_unless_usable
 
 bin="$build_dir/wine-rlbdump"
 rm -rf "$bin" && mkdir -p "$bin"

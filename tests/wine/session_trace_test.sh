@@ -7,6 +7,7 @@ session_exe=$1
 sim_session=$2
 build_dir=$3
 here=$(cd "$(dirname "$0")" && pwd)
+why=$("$here/../../scripts/wine-check.sh") || { echo "SKIPPED: $why"; exit 77; }
 
 if [ ! -x "$sim_session" ]; then
   echo "FAIL: no winsim build of kvsession at $sim_session to compare with (build the sim preset first)"

@@ -21,14 +21,23 @@ enum class PlatformVersion {
     WindowsNT,
 };
 
+// The platform version a panel reports unless told otherwise: Windows 98, or what the
+// environment variable KV_PANEL_PLATFORM names ("win95" or "win98"), so that a whole suite can
+// run once for each.
+PlatformVersion DefaultPlatformVersion();
+
 struct PanelOptions {
     PageLayout layout = PageLayout::Cloned;
     kvapi::AdapterConfig adapter = kvapi::DefaultConfig();
-    PlatformVersion platform = PlatformVersion::Windows98;
+    PlatformVersion platform = DefaultPlatformVersion();
     bool driverMissing = false;           // no KVAPI32.DLL beside the extension
     bool resourceLibraryMissing = false;  // no KVSettng.RLB beside the extension
     std::string resourceLibrary;          // a host file to install as KVSettng.RLB instead of the built one
     bool pageRefusesApply = false;
+    // The extension as an installation registered it, with the driver that lies beside it,
+    // instead of copies of the build's files; the adapter is then the driver's own. Only the
+    // real program has an installation to use.
+    bool installed = false;
 };
 
 enum class PanelControl {

@@ -1,0 +1,13 @@
+# The version resource of a shipped DLL, from the one version number the project declares.
+# Usage: kv_add_version_resource(TARGET "File description")
+function(kv_add_version_resource target description)
+    get_target_property(output_name ${target} OUTPUT_NAME)
+    get_target_property(suffix ${target} SUFFIX)
+    set(KV_FILE_DESCRIPTION "${description}")
+    set(KV_INTERNAL_NAME "${output_name}")
+    set(KV_ORIGINAL_FILENAME "${output_name}${suffix}")
+    set(KV_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
