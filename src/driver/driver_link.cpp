@@ -59,9 +59,9 @@ const RequestKind kRequestKinds[] = {
 };
 
 const uint32_t kRequiredInterfaceId = 360;
-// No function number the module uses comes near this; a driver that claims more functions
-// gets a map that covers this many, so that its claim cannot make the module allocate at will.
-const uint32_t kMaxMappedFunctions = 256;
+// More functions than any driver can have: a claim above this is a corrupt handshake, refused
+// before it can make the module allocate at will (the map for it would take 8 KB).
+const uint32_t kMaxDriverFunctions = 65536;
 
 struct StatusClass {
     uint32_t status;
@@ -241,8 +241,8 @@ DriverResult DriverHandshake()
         return DriverFailed;
     }
     uint32_t functionCount = GetDriverFunctionCount();
-    if (functionCount > kMaxMappedFunctions) {
-        functionCount = kMaxMappedFunctions;
+    if (functionCount > kMaxDriverFunctions) {
+        return DriverFailed;
     }
     uint32_t mapSize = CapabilityMapSizeFor(functionCount);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, mapSize);

@@ -354,20 +354,26 @@ TEST_F(DriverTest, FunctionCountZeroLinksWithOnlyTheUngatedQuery)
     EXPECT_EQ(Trace(), "1 2 probe 3");
 }
 
-TEST_F(DriverTest, HugeFunctionCountGetsABoundedMap)
+TEST_F(DriverTest, ManyFunctionsGetTheirWholeMap)
 {
     kvapi::AdapterConfig config = PanningAdapter();
-    config.functionCount = 0xFFFFFFFF;
-    // The stand-in refuses a map block shorter than its claim; answer Ok all the same.
-    config.statusOverride[2] = kStatusOk;
+    config.functionCount = 300;
+    config.functions.push_back(300);
     ASSERT_EQ(Link(config), DriverOk);
 
-    EXPECT_LE(GetCapabilityMapSize(), 64u);
-    EXPECT_EQ(LoggedRequests(2).at(0).size, GetCapabilityMapSize());
-    EXPECT_EQ(winsim::LiveGlobalBlocks(), 1);
-    for (int k : {1, 34, 256, 257, 300, 4096, 0x7FFFFFF8, INT_MAX}) {
-        EXPECT_FALSE(Has(k)) << "function " << k;
-    }
+    EXPECT_EQ(GetCapabilityMapSize(), 47u);
+    EXPECT_TRUE(Has(300));
+    EXPECT_FALSE(Has(299));
+    EXPECT_FALSE(Has(301));
+}
+
+TEST_F(DriverTest, FunctionCountNoDriverCanHaveIsRefused)
+{
+    kvapi::AdapterConfig config = PanningAdapter();
+    config.functionCount = 65537;
+    EXPECT_EQ(Link(config), DriverFailed);
+    EXPECT_EQ(winsim::LiveGlobalBlocks(), 0);
+    EXPECT_TRUE(LoggedRequests(2).empty());
 }
 
 TEST(UnlinkedDriver, HasNoFunctionsAndSendsNothing)
