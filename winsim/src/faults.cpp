@@ -6,7 +6,7 @@
 namespace winsim {
 namespace {
 
-constexpr std::size_t kFaultKinds = static_cast<std::size_t>(Fault::CreateBrush) + 1;
+constexpr std::size_t kFaultKinds = static_cast<std::size_t>(Fault::DialogBox) + 1;
 
 // Remaining failures per operation; negative means every call until cleared.
 std::array<int, kFaultKinds> g_pending{};

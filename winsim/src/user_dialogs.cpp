@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "faults.h"
 #include "text.h"
 #include "user_dialog_template.h"
 #include "user_windows.h"
@@ -361,6 +362,10 @@ HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialo
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                                LPARAM param)
 {
+    if (winsim::detail::ConsumeFault(winsim::Fault::DialogBox)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return -1;
+    }
     const void* bytes = nullptr;
     std::size_t size = 0;
     if (!LoadTemplate(instance, templateName, bytes, size)) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "faults.h"
 #include "user_dialog_template.h"
 #include "user_windows.h"
 
@@ -206,6 +207,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     }
     if (owner != nullptr && !IsWindow(owner)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (winsim::detail::ConsumeFault(winsim::Fault::MessageBox)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
     const std::size_t defaultIndex = (type & MB_DEFMASK) >> 8;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "faults.h"
 #include "user_windows.h"
 
 namespace {
@@ -51,6 +52,10 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
 {
     if (window != nullptr && !IsWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (winsim::detail::ConsumeFault(winsim::Fault::SetTimer)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
     Timers& timers = State();

@@ -72,14 +72,19 @@ enum class Fault {
     CreateDc,
     CreateBitmap,
     CreateBrush,
+    SetTimer,
+    MessageBox,
+    DialogBox,
 };
 // The next `times` calls of the operation fail; a negative count fails every call until cleared.
 // GlobalAlloc and GlobalLock then answer null with ERROR_NOT_ENOUGH_MEMORY, GetDC(NULL) null,
 // LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
 // LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
 // that read templates and pictures),
-// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap and
-// the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
+// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap
+// and the bitmap that LoadBitmapA makes null, CreateSolidBrush null; SetTimer 0 (Windows 9x has few timers to
+// give), MessageBoxA 0 without showing the box (it is still recorded), DialogBoxParamA -1 without creating
+// the dialog; all three with ERROR_NOT_ENOUGH_MEMORY.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
 
