@@ -121,6 +121,29 @@ bool SizeAt(const uint32_t* list, int index, uint32_t* width, uint32_t* height)
     return inside;
 }
 
+enum ScreenFit {
+    ScreenFitUnknown,  // either position stands for no size
+    ScreenFitEqual,
+    ScreenFitInside,
+    ScreenFitExceeds,  // wider or taller than the desktop
+};
+
+ScreenFit CompareScreenWithDesktop(int screenIndex, int desktopIndex)
+{
+    uint32_t screenWidth = 0;
+    uint32_t screenHeight = 0;
+    uint32_t desktopWidth = 0;
+    uint32_t desktopHeight = 0;
+    if (!ScreenSizeAt(screenIndex, &screenWidth, &screenHeight) ||
+        !DesktopSizeAt(desktopIndex, &desktopWidth, &desktopHeight)) {
+        return ScreenFitUnknown;
+    }
+    if (screenWidth == desktopWidth && screenHeight == desktopHeight) {
+        return ScreenFitEqual;
+    }
+    return screenWidth <= desktopWidth && screenHeight <= desktopHeight ? ScreenFitInside : ScreenFitExceeds;
+}
+
 }  // namespace
 
 uint32_t PackSize(uint32_t width, uint32_t height)
@@ -270,6 +293,43 @@ bool ScreenSizeAt(int index, uint32_t* width, uint32_t* height)
 bool DesktopSizeAt(int index, uint32_t* width, uint32_t* height)
 {
     return SizeAt(BuildDesktopSizeList(), index, width, height);
+}
+
+bool ScreenMatchesDesktop(int screenIndex, int desktopIndex)
+{
+    ScreenFit fit = CompareScreenWithDesktop(screenIndex, desktopIndex);
+    return fit == ScreenFitEqual || (fit == ScreenFitUnknown && screenIndex == desktopIndex);
+}
+
+bool ScreenExceedsDesktop(int screenIndex, int desktopIndex)
+{
+    ScreenFit fit = CompareScreenWithDesktop(screenIndex, desktopIndex);
+    return fit == ScreenFitExceeds || (fit == ScreenFitUnknown && screenIndex > desktopIndex);
+}
+
+int LargestScreenSizeWithin(uint32_t width, uint32_t height)
+{
+    const uint32_t* list = BuildScreenSizeList();
+    const uint32_t length = ListLength(list);
+    int found = -1;
+    for (uint32_t i = 0; i < length; ++i) {
+        if (PackedWidth(list[i]) <= width && PackedHeight(list[i]) <= height) {
+            found = static_cast<int>(i);
+        }
+    }
+    return found;
+}
+
+int SmallestDesktopSizeHolding(uint32_t width, uint32_t height, int above)
+{
+    const uint32_t* list = BuildDesktopSizeList();
+    const uint32_t length = ListLength(list);
+    for (uint32_t i = above < 0 ? 0 : static_cast<uint32_t>(above) + 1; i < length; ++i) {
+        if (PackedWidth(list[i]) >= width && PackedHeight(list[i]) >= height) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }
 
 bool CheckLargestDesktopViewports()

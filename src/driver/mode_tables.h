@@ -49,6 +49,17 @@ int ScreenSizeIndexOf(uint32_t width, uint32_t height);
 bool ScreenSizeAt(int index, uint32_t* width, uint32_t* height);
 bool DesktopSizeAt(int index, uint32_t* width, uint32_t* height);
 
+// A position of the screen-size list against one of the desktop-size list, by the sizes they
+// stand for (the lists may differ), or by position where either stands for no size.
+bool ScreenMatchesDesktop(int screenIndex, int desktopIndex);
+// Wider or taller than the desktop.
+bool ScreenExceedsDesktop(int screenIndex, int desktopIndex);
+// The last position of the screen-size list whose size fits in width x height; -1 when none.
+int LargestScreenSizeWithin(uint32_t width, uint32_t height);
+// The first position after `above` of the desktop-size list whose size holds width x height;
+// -1 when none.
+int SmallestDesktopSizeHolding(uint32_t width, uint32_t height, int above);
+
 // Replaces the viewport table with the screen areas of the largest desktop; false when the
 // driver offers no desktop size or does not answer fully.
 bool CheckLargestDesktopViewports();

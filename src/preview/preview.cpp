@@ -1,5 +1,6 @@
 #include "preview/preview.h"
 
+#include "driver/mode_tables.h"
 #include "library/resource_library.h"
 #include "records/page_records.h"
 
@@ -288,7 +289,7 @@ void PaintPreview(HWND window, HDC paintDc)
     if (canvasUsable && desktop.handle != nullptr) {
         TransparentBlit(canvas.dc, desktop.handle, kScreenLeft, kScreenTop, kKeyColour, 0, 0, view.dc);
     }
-    if (TrackbarPosition(desktopSlider) == TrackbarPosition(screenSlider)) {
+    if (ScreenMatchesDesktop(TrackbarPosition(screenSlider), TrackbarPosition(desktopSlider))) {
         DrawOverlay(canvas.dc);
     }
     BitBlt(paintDc, 0, 0, width, height, canvas.dc, 0, 0, SRCCOPY);
@@ -305,7 +306,11 @@ void PaintPreview(HWND window, HDC paintDc)
 
 void InvalidatePreview()
 {
-    InvalidateRect(PageControl(RolePreviewControl), nullptr, FALSE);
+    // A null window would have the system redraw every window there is.
+    HWND preview = PageControl(RolePreviewControl);
+    if (preview != nullptr) {
+        InvalidateRect(preview, nullptr, FALSE);
+    }
 }
 
 void RefreshPreview()

@@ -49,11 +49,35 @@ void SetSizeLabel(int32_t controlId, int32_t index, const uint32_t* sizeList)
     ShowSizeText(controlId, PackedWidth(packed), PackedHeight(packed));
 }
 
+// The desktop position that the screen area at `s` pushes the desktop slider up to: the
+// smallest desktop above `d` that holds it; 0 when none does.
+int32_t DesktopPushFor(int32_t d, int32_t s)
+{
+    ScreenSize screen = {0, 0};
+    if (!ScreenSizeAt(s, &screen.width, &screen.height)) {
+        return s > d ? s : 0;
+    }
+    int32_t push = SmallestDesktopSizeHolding(screen.width, screen.height, d);
+    return push > 0 ? push : 0;
+}
+
+// The screen slider's position for the desktop at `d`: its own size when the driver offers it
+// as a screen area, else the largest screen area it holds; -1 when neither is known.
+int32_t ScreenPositionFor(int32_t d)
+{
+    ScreenSize desktop = {0, 0};
+    if (!DesktopSizeAt(d, &desktop.width, &desktop.height)) {
+        return -1;
+    }
+    int32_t index = ScreenSizeIndexOf(desktop.width, desktop.height);
+    return index != -1 ? index : LargestScreenSizeWithin(desktop.width, desktop.height);
+}
+
 }  // namespace
 
 void UpdateSizesEqual()
 {
-    gSizesEqual = SliderPosition(GetDesktopSlider()) == SliderPosition(GetScreenSlider());
+    gSizesEqual = ScreenMatchesDesktop(SliderPosition(GetScreenSlider()), SliderPosition(GetDesktopSlider()));
 }
 
 void ShowScreenSize(int32_t index, const ScreenSize* size)
@@ -66,6 +90,7 @@ void ShowScreenSize(int32_t index, const ScreenSize* size)
     }
     HWND screenSlider = GetScreenSlider();
     SendMessageA(screenSlider, TBM_SETPOS, TRUE, index);
+    InvalidatePreview();
     ScreenSize shown = {0, 0};
     if (size != nullptr) {
         shown = *size;
@@ -82,15 +107,10 @@ void SyncScreenToDesktop()
 {
     int32_t d = SliderPosition(GetDesktopSlider());
     int32_t s = SliderPosition(GetScreenSlider());
-    if (!gSizesEqual && s <= d) {
+    if (!gSizesEqual && !ScreenExceedsDesktop(s, d)) {
         return;
     }
-    ScreenSize desktop = {0, 0};
-    int32_t index = -1;
-    if (DesktopSizeAt(d, &desktop.width, &desktop.height)) {
-        index = ScreenSizeIndexOf(desktop.width, desktop.height);
-    }
-    ShowScreenSize(index, nullptr);
+    ShowScreenSize(ScreenPositionFor(d), nullptr);
 }
 
 int32_t OnScreenSliderScroll(HWND page, WPARAM /*wParam*/, HWND slider)
@@ -100,7 +120,15 @@ int32_t OnScreenSliderScroll(HWND page, WPARAM /*wParam*/, HWND slider)
     SetSizeLabel(ControlId(RoleScreenLabel), s, BuildScreenSizeList());
     SendMessageA(GetPropertySheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
     int32_t d = SliderPosition(GetDesktopSlider());
-    return d < s ? s : 0;
+    if (!ScreenExceedsDesktop(s, d)) {
+        return 0;
+    }
+    int32_t push = DesktopPushFor(d, s);
+    if (push == 0) {
+        // No desktop on offer holds this screen area: it goes back to one the desktop holds.
+        ShowScreenSize(ScreenPositionFor(d), nullptr);
+    }
+    return push;
 }
 
 void SetScreenRange()
@@ -108,11 +136,22 @@ void SetScreenRange()
     int32_t lastScreenSize = CountScreenSizes() - 1;
     int32_t desktopMaximum = static_cast<int32_t>(SendMessageA(GetDesktopSlider(), TBM_GETRANGEMAX, 0, 0));
     int32_t maximum = lastScreenSize < desktopMaximum ? lastScreenSize : desktopMaximum;
+    // The slider reaches every screen area that the largest desktop on offer holds, and none
+    // that it cannot hold.
+    ScreenSize largest = {0, 0};
+    if (DesktopSizeAt(desktopMaximum, &largest.width, &largest.height)) {
+        int32_t held = LargestScreenSizeWithin(largest.width, largest.height);
+        if (held >= 0) {
+            maximum = held;
+        }
+    }
     // Without any screen size the slider keeps the one position 0, which stands for none.
     if (maximum < 0) {
         maximum = 0;
     }
     SendMessageA(GetScreenSlider(), TBM_SETRANGE, TRUE, MAKELPARAM(0, maximum));
+    // The preview's scale follows the range.
+    InvalidatePreview();
 }
 
 #ifdef KVSETTNG_TEST_ACCESSORS

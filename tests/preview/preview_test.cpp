@@ -5,6 +5,7 @@
 #include "preview/preview.h"
 
 #include <gtest/gtest.h>
+#include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
 
 #include <array>
@@ -13,10 +14,14 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "driver/mode_tables.h"
+#include "driver/startup_queries.h"
 #include "library/resource_library.h"
 #include "records/page_records.h"
 #include "support/component.h"
+#include "support/driver.h"
 
 namespace {
 
@@ -233,6 +238,41 @@ TEST_F(PreviewTest, TheOverlayIsDrawnExactlyWhenThePositionsAreEqual)
     EXPECT_EQ(FirstDifference(
                   unequal, [&](int x, int y) { return InScreen(x, y) ? unequal.At(x, y) : MonitorAt(x, y); }),
               "");
+}
+
+// The sliders index two lists that differ here: the overlay shows when they stand for the same
+// size, whatever their positions.
+TEST_F(PreviewTest, TheOverlayFollowsTheSizesWhenTheListsDiffer)
+{
+    kvapi::AdapterConfig adapter;
+    adapter.functions = testsupport::AllFunctions();
+    for (const kvapi::Size& size :
+         std::vector<kvapi::Size>{{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}}) {
+        adapter.modes.push_back({size.width, size.height, 8, 60});
+    }
+    testsupport::OfferScreensThatFit(adapter, {{800, 600}, {1024, 768}, {1280, 1024}});
+    adapter.current = {1024, 768, 8, 60};
+    kvapi::InstallInWinsim(testsupport::kSystemDirectory, adapter);
+    Start(KV_RLB_PATH, 8);
+    ASSERT_EQ(OpenDriverLink(testsupport::LoadComponentModule()), DriverOk);
+    RunDriverStartupQueries();
+    ASSERT_EQ(CountScreenSizes(), 2);  // 800x600 and 1024x768, those of the desktop in force
+
+    const auto overlayShown = [this] {
+        const winsim::Image shown = Paint();
+        for (int y = 0; y < overlay_.height; ++y) {
+            for (int x = 0; x < overlay_.width; ++x) {
+                if (shown.At(kOverlayLeft + x, kOverlayTop + y) != overlay_.At(x, y)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    SetPositions(1, 0);  // 800x600 on both
+    EXPECT_TRUE(overlayShown());
+    SetPositions(1, 1);  // 800x600 under 1024x768
+    EXPECT_FALSE(overlayShown());
 }
 
 TEST_F(PreviewTest, EachDesktopStepLeavesTenMorePixelsOfBackgroundRightAndBelow)

@@ -197,5 +197,55 @@ TEST_P(ApplyScenario, ANewColourDepthPersistsTheScreenAreaInTheClonedLayoutAndTe
 INSTANTIATE_TEST_SUITE_P(BothLayouts, ApplyScenario,
                          ::testing::Values(PageLayout::Cloned, PageLayout::Native), LayoutName);
 
+// A driver whose screen areas are not its desktop sizes: no 1152 x 864 screen area, so that
+// from there on a slider position stands for a larger screen area than desktop size.
+class DifferingListsScenario : public Scenario {
+protected:
+    void SetUp() override
+    {
+        Open([](deskhost::PanelOptions& options) {
+            const std::vector<kvapi::Size> screens = {
+                {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1600, 1200}};
+            for (kvapi::ViewportTable& table : options.adapter.viewports) {
+                table.sizes.clear();
+                for (const kvapi::Size& screen : screens) {
+                    if (screen.width <= table.width && screen.height <= table.height) {
+                        table.sizes.push_back(screen);
+                    }
+                }
+            }
+        });
+        ASSERT_TRUE(panel_->ExtensionLoaded());
+        DriverChanges();
+    }
+};
+
+TEST_P(DifferingListsScenario, TheScreenAreaNeverOutgrowsTheDesktop)
+{
+    ASSERT_TRUE(panel_->DragSlider(PanelControl::DesktopSlider, 3));  // 1152 x 864
+    EXPECT_EQ(panel_->Slider(PanelControl::ScreenSlider).position, 1);
+
+    // 1280 x 1024 takes the desktop up to the first size that holds it.
+    ASSERT_TRUE(panel_->DragSlider(PanelControl::ScreenSlider, 3));
+    EXPECT_EQ(panel_->Text(PanelControl::ScreenLabel), "1280 by 1024 pixels");
+    EXPECT_EQ(panel_->Slider(PanelControl::DesktopSlider).position, 4);
+
+    // Back to 1152 x 864: the screen area comes down to the largest that fits.
+    ASSERT_TRUE(panel_->DragSlider(PanelControl::DesktopSlider, 3));
+    EXPECT_EQ(panel_->Slider(PanelControl::ScreenSlider).position, 2);
+    EXPECT_EQ(panel_->Text(PanelControl::ScreenLabel), "1024 by 768 pixels");
+    EXPECT_EQ(panel_->Slider(PanelControl::ScreenSlider).maximum, 4) << "1600 x 1200 stays in reach";
+
+    // The page's own apply changes the desktop, and the screen area follows without a question.
+    ASSERT_TRUE(panel_->Click(PanelControl::Apply));
+    EXPECT_TRUE(panel_->MessageBoxes().empty());
+    const kvapi::Mode mode = panel_->DisplayMode();
+    EXPECT_EQ((kvapi::Size{mode.width, mode.height}), (kvapi::Size{1152, 864}));
+    EXPECT_EQ((panel_->Viewport()), (kvapi::Size{1024, 768}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, DifferingListsScenario,
+                         ::testing::Values(PageLayout::Cloned, PageLayout::Native), LayoutName);
+
 }  // namespace
 }  // namespace scenario

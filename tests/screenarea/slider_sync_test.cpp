@@ -2,6 +2,7 @@
 // page's message flow: drags reach the page as WM_HSCROLL, depth changes as CBN_SELCHANGE.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,6 +126,30 @@ TEST_F(SliderSyncTest, ThePushedDesktopCarriesTheScreenAlongAfterwards)
     EXPECT_EQ(ScreenPos(), 2);
 }
 
+// Whatever moves the screen slider, the user's drag or the component itself, the preview is
+// drawn again.
+TEST_F(SliderSyncTest, EveryMoveOfTheScreenSliderRepaintsThePreview)
+{
+    const HWND preview = GetDlgItem(page_, ControlId(RolePreviewControl));
+    const auto repaintsAfter = [preview](const std::function<void()>& action) {
+        ValidateRect(preview, nullptr);
+        action();
+        return GetUpdateRect(preview, nullptr, FALSE) != FALSE;
+    };
+    EXPECT_TRUE(repaintsAfter([this] { DragScreen(2); })) << "the user's drag";
+    EXPECT_TRUE(repaintsAfter([this] { DragDesktop(3); })) << "following the desktop";
+    Contract().desktopAfterDepthChange = 1;
+    EXPECT_TRUE(repaintsAfter([this] { PickDepthItem(1); })) << "pulled down by a depth change";
+    EXPECT_TRUE(repaintsAfter([] { RevertScreenArea(); })) << "put back by a revert";
+    EXPECT_TRUE(repaintsAfter([] { SetScreenRange(); })) << "a new range, which scales the preview";
+
+    // A page without the preview has nothing to repaint, and no other window is repainted.
+    DestroyWindow(preview);
+    ValidateRect(sheet_, nullptr);
+    DragScreen(1);
+    EXPECT_FALSE(GetUpdateRect(sheet_, nullptr, FALSE));
+}
+
 // ---- the screen slider's range ----
 
 TEST_F(ScreenAreaTest, FiveScreenSizesUnderEightDesktopsGiveTheRange0To4)
@@ -142,7 +167,10 @@ TEST_F(ScreenAreaTest, FiveScreenSizesUnderEightDesktopsGiveTheRange0To4)
     EXPECT_EQ(Label(), SizeText(1280, 1024));
 }
 
-// 512x384 (screen position 2) shown on 1024x768 (desktop position 2): the sizes are equal.
+// ---- desktop sizes and screen areas that differ: positions index two lists ----
+
+// Eight screen areas under four desktops: 1024x768 in force (desktop position 2) showing
+// 512x384 (screen position 2).
 Options EightScreenSizesUnderFourDesktops()
 {
     const Sizes desktops = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
@@ -153,25 +181,77 @@ Options EightScreenSizesUnderFourDesktops()
     return options;
 }
 
-TEST_F(ScreenAreaTest, EightScreenSizesUnderFourDesktopsGiveTheRange0To3)
+TEST_F(ScreenAreaTest, EveryScreenAreaTheLargestDesktopHoldsIsReachableAndPushesByItsSize)
 {
     Start(EightScreenSizesUnderFourDesktops());
-    ASSERT_EQ(CountScreenSizes(), 8);
-
-    EXPECT_EQ(ScreenMax(), 3);
+    EXPECT_EQ(ScreenMax(), 7);
     EXPECT_EQ(ScreenPos(), 2);
-    EXPECT_EQ(Label(), SizeText(512, 384));
+    EXPECT_FALSE(GetSizesEqual()) << "512x384 is not the 1024x768 desktop";
+
+    DragScreen(6);  // 1024x768 fits the desktop: no push
+    EXPECT_TRUE(Recorded().pageScrolls.empty());
+    EXPECT_TRUE(GetSizesEqual());
+
+    DragScreen(7);  // 1280x1024: the desktop goes up to the one that holds it
+    EXPECT_EQ(Label(), SizeText(1280, 1024));
+    EXPECT_EQ(Recorded().pageScrolls, (std::vector<ScrollSeen>{{MAKEWPARAM(TB_THUMBPOSITION, 3),
+                                                                reinterpret_cast<LPARAM>(desktopSlider_)}}));
+    EXPECT_EQ(DesktopPos(), 3);
+    EXPECT_TRUE(GetSizesEqual());
+
+    DragDesktop(1);  // sizes equal: the screen area follows to 800x600
+    EXPECT_EQ(ScreenPos(), 5);
+    EXPECT_EQ(Label(), SizeText(800, 600));
 }
 
-TEST_F(ScreenAreaTest, AClampedScreenSliderIsLabelledWithTheSizeWhereItStands)
+// Three screen areas under five desktops: the same position stands for a larger screen area
+// than desktop. 1024x768 in force (desktop position 2) showing 800x600 (screen position 0).
+TEST_F(ScreenAreaTest, PushAndPullGoByTheSizesThePositionsStandFor)
 {
-    Start(EightScreenSizesUnderFourDesktops());
-    ASSERT_TRUE(GetSizesEqual());
+    Options options;
+    options.adapter = PanningAdapter(FiveSizes(), {{800, 600}, {1024, 768}, {1280, 1024}});
+    Start(options);
+    ASSERT_EQ(ScreenPos(), 0);
 
-    // 1280x1024 is screen size 7; the range ends at 3.
-    DragDesktop(3);
+    DragScreen(2);  // 1280x1024 at position 2 does not fit the 1024x768 desktop at position 2
+    EXPECT_EQ(DesktopPos(), 4);
+    EXPECT_TRUE(GetSizesEqual());
+
+    DragScreen(1);
+    DragDesktop(1);  // 1024x768 does not fit the 800x600 desktop at position 1
+    EXPECT_EQ(ScreenPos(), 0);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+}
+
+// 1152x864 is the largest desktop and no screen area; the driver also offers 1280x1024 as one.
+Options AScreenAreaLargerThanEveryDesktop()
+{
+    const Sizes desktops = {{640, 480}, {800, 600}, {1152, 864}};
+    Options options;
+    options.adapter = PanningAdapter(desktops, {}, {1152, 864}, {1024, 768});
+    for (kvapi::ViewportTable& table : options.adapter.viewports) {
+        table.sizes = {{512, 384}, {640, 480}, {800, 600}, {1024, 768}, {1280, 1024}};
+    }
+    return options;
+}
+
+TEST_F(ScreenAreaTest, AScreenAreaNoDesktopHoldsIsOutOfReach)
+{
+    Start(AScreenAreaLargerThanEveryDesktop());
+    ASSERT_EQ(CountScreenSizes(), 5);
+    EXPECT_EQ(ScreenMax(), 3);
+
+    DragScreen(4);
     EXPECT_EQ(ScreenPos(), 3);
-    EXPECT_EQ(Label(), SizeText(640, 400));
+    EXPECT_EQ(Label(), SizeText(1024, 768));
+
+    DragDesktop(1);
+    EXPECT_EQ(ScreenPos(), 2);
+    EXPECT_TRUE(GetSizesEqual());
+    // Following the desktop back to 1152x864, the screen area takes the largest that it holds.
+    DragDesktop(2);
+    EXPECT_EQ(ScreenPos(), 3);
+    EXPECT_EQ(Label(), SizeText(1024, 768));
 }
 
 TEST_F(ScreenAreaTest, AViewportThatIsNoScreenSizeStandsAtTheDesktopWithItsOwnSize)
