@@ -10,6 +10,7 @@ enum ResourceId : UINT {
     ResSettingsPageTitle = 11,
     ResNotConfirmedText = 20,
     ResAboutToApplyText = 21,
+    ResNotSetText = 22,
     ResHelpAreaText = 30,
     ResSizeFormat = 31,
     ResMonitorBitmap = 100,

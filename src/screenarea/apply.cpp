@@ -15,6 +15,7 @@ const uint32_t kDepthListWidth = 640;
 const uint32_t kDepthListHeight = 480;
 const UINT kQuestionStyle = MB_OKCANCEL | MB_ICONINFORMATION;
 const UINT kNoticeStyle = MB_OK | MB_ICONINFORMATION;
+const UINT kNotSetStyle = MB_OK | MB_ICONEXCLAMATION;
 const int kConfirmKeep = IDYES;
 const int kConfirmRestore = IDNO;
 // The viewport mode sent after every new screen area.
@@ -53,10 +54,11 @@ void PersistOrClear(const ScreenSize& screen)
     }
 }
 
-// The question before a test; false when the user cancels and the screen area went back.
+// The question before a test; false when the user cancels and the screen area went back. A box
+// that cannot be shown is no agreement.
 bool UserAgreesToTest()
 {
-    if (ShowResMessage(GetPropertySheet(), ResAboutToApplyText, ResBoxCaption, kQuestionStyle) == IDCANCEL) {
+    if (ShowResMessage(GetPropertySheet(), ResAboutToApplyText, ResBoxCaption, kQuestionStyle) != IDOK) {
         RevertScreenArea();
         return false;
     }
@@ -159,16 +161,60 @@ void CALLBACK ConfirmTimerProc(HWND /*window*/, UINT message, UINT_PTR id, DWORD
     }
 }
 
-// Puts the screen area into force for a test the user confirms or lets run out.
+// The screen-area controls show the screen area that the driver has in force.
+void ShowScreenAreaInForce()
+{
+    ScreenSize current = {0, 0};
+    if (GetViewportSize(&current.width, &current.height)) {
+        ShowScreenSize(-1, &current);
+    } else {
+        ShowScreenSize(-1, nullptr);
+    }
+}
+
+bool FitsDesktopInForce(const ScreenSize& screen)
+{
+    ScreenSize desktop = {0, 0};
+    uint32_t depth = 0;
+    uint32_t rate = 0;
+    if (!CurrentMode(&desktop.width, &desktop.height, &depth, &rate)) {
+        return true;
+    }
+    return screen.width <= desktop.width && screen.height <= desktop.height;
+}
+
+// Puts the screen area into force. When the driver refuses it, or it would not fit in the
+// desktop, the controls go back to the screen area in force and the user is told (when the
+// library has the text); false then.
+bool PutIntoForce(const ScreenSize& screen)
+{
+    if (FitsDesktopInForce(screen) && SetViewportSize(screen.width, screen.height) == DriverOk) {
+        SetViewportMode(kViewportModeAfterApply);
+        return true;
+    }
+    ShowScreenAreaInForce();
+    if (LoadResString(ResNotSetText) != nullptr) {
+        ShowResMessage(GetPropertySheet(), ResNotSetText, ResBoxCaption, kNotSetStyle);
+    }
+    return false;
+}
+
+// Puts the screen area into force for a test the user confirms or lets run out. Without the
+// timer or the dialog there would be no way back, so neither counts as a confirmation.
 void TestScreenArea(const ScreenSize& screen)
 {
-    StartConfirmTimer(GetSettingsPage(), kConfirmTimerId, kConfirmTimerPeriod);
-    SetViewportSize(screen.width, screen.height);
-    SetViewportMode(kViewportModeAfterApply);
-    if (RunConfirmDialog(GetSettingsPage()) == kConfirmRestore) {
+    if (StartConfirmTimer(GetSettingsPage(), kConfirmTimerId, kConfirmTimerPeriod) == 0) {
         RejectScreenArea();
-    } else {
+        return;
+    }
+    if (!PutIntoForce(screen)) {
         StopConfirmTimer();
+        return;
+    }
+    if (RunConfirmDialog(GetSettingsPage()) == kConfirmKeep) {
+        StopConfirmTimer();
+    } else {
+        RejectScreenArea();
     }
 }
 
@@ -186,8 +232,7 @@ void Apply(ApplyCause cause)
     if (GetLayoutVariant() == LayoutCloned && IsDepthChanged()) {
         PersistOrClear(screen);
     } else if (cause == ApplyFromDisplayChange) {
-        SetViewportSize(screen.width, screen.height);
-        SetViewportMode(kViewportModeAfterApply);
+        PutIntoForce(screen);
     } else {
         if (SliderPosition(GetScreenSlider()) == gSavedScreenPos || !UserAgreesToTest()) {
             return;
@@ -219,12 +264,7 @@ void EndApply()
 void InitialiseScreenArea()
 {
     SetScreenRange();
-    ScreenSize current = {0, 0};
-    if (GetViewportSize(&current.width, &current.height)) {
-        ShowScreenSize(-1, &current);
-    } else {
-        ShowScreenSize(-1, nullptr);
-    }
+    ShowScreenAreaInForce();
     gSavedScreenPos = SliderPosition(GetScreenSlider());
     UpdateSizesEqual();
 }

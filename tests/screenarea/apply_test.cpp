@@ -3,6 +3,8 @@
 // after a colour-depth change; with the driver's requests in the order they were sent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -183,25 +185,112 @@ TEST_F(ApplyTest, NoAnswerWithinFiveSecondsClosesTheDialogAsNoAndRestores)
     EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
 }
 
-TEST_F(ScreenAreaTest, ADriverRefusingTheNewSizeStillRunsTheTestAndSaysNothing)
+// A refused size is not tested: the controls go back to the size in force, so that the next
+// Apply of the same choice asks again. The user is told when the library has the words for it.
+struct RefusalCase {
+    const char* name;
+    const char* library;
+    bool told;
+    friend void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class RefusedSizeTest : public ScreenAreaTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedSizeTest, IsNotTestedAndTheControlsShowTheSizeInForce)
 {
     Options options;
+    options.library = GetParam().library;
     options.adapter.statusOverride[11] = kvapi::kStatusFailed;
     Start(options);
     DragScreen(0);
     ForgetEvents();
-    AnswerBox(IDOK);
-    ClickInDialog(IDYES);
+    winsim::ScriptAnswerMessageBox(IDOK);
+    if (GetParam().told) {
+        winsim::ScriptAnswerMessageBox(IDOK);
+    }
 
     Apply();
 
-    // Without a change there is no broadcast, so the apply stays pending through the dialog.
-    EXPECT_EQ(Events(),
-              (Events_{"page apply", "ask", "set size 640x480", "set mode 0", "dialog", "unchanged"}));
+    EXPECT_EQ(Events(), (Events_{"page apply", "set size 640x480", "unchanged"}));
+    const std::vector<winsim::MessageBoxRecord>& boxes = winsim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), GetParam().told ? 2u : 1u);
+    if (GetParam().told) {
+        EXPECT_EQ(boxes[1].text,
+                  "The display driver did not accept the new screen area. The screen area in force has not "
+                  "changed.");
+    }
+    EXPECT_EQ(DialogsOpened(), 0);
     EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
-    EXPECT_EQ(winsim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_EQ(GetSavedScreenPos(), 1);
     EXPECT_FALSE(IsApplyPending());
     EXPECT_EQ(winsim::LiveTimers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries, RefusedSizeTest,
+                         ::testing::Values(RefusalCase{"ShippedLibrary", KV_RLB_PATH, true},
+                                           RefusalCase{"LibraryWithoutTheText", KV_NODIALOG_RLB_PATH, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Without the timer or the dialog nothing could bring the old size back, and a question that
+// could not be asked was not agreed to: each ends with the previous size in force.
+struct UnrunnableTestCase {
+    const char* name;
+    winsim::Fault fault;
+    bool sizeTried;
+    std::size_t boxes;    // the question, and the notice that the size was restored
+    std::size_t answers;  // of the boxes that were shown
+    friend void PrintTo(const UnrunnableTestCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class UnrunnableTest : public ApplyTest, public ::testing::WithParamInterface<UnrunnableTestCase> {};
+
+TEST_P(UnrunnableTest, LeavesThePreviousSizeInForce)
+{
+    for (std::size_t k = 0; k < GetParam().answers; ++k) {
+        winsim::ScriptAnswerMessageBox(IDOK);
+    }
+    winsim::FailNext(GetParam().fault);
+
+    Apply();
+
+    const Events_ events = Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "set size 640x480"), GetParam().sizeTried ? 1 : 0);
+    EXPECT_EQ(winsim::MessageBoxes().size(), GetParam().boxes);
+    EXPECT_EQ(DialogsOpened(), 0);
+    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(Label(), SizeText(800, 600));
+    EXPECT_EQ(GetSavedScreenPos(), 1);
+    EXPECT_FALSE(IsApplyPending());
+    EXPECT_EQ(winsim::LiveTimers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, UnrunnableTest,
+    ::testing::Values(UnrunnableTestCase{"NoTimer", winsim::Fault::SetTimer, false, 2, 2},
+                      UnrunnableTestCase{"NoDialog", winsim::Fault::DialogBox, true, 2, 2},
+                      UnrunnableTestCase{"NoQuestion", winsim::Fault::MessageBox, false, 1, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The sliders were moved to a larger desktop, but the page's own apply left the display mode
+// as it was: the screen area stays within the desktop in force.
+TEST_F(ScreenAreaTest, AScreenAreaLargerThanTheDesktopInForceIsNeverPutIntoForce)
+{
+    Start();
+    DragScreen(4);
+    ASSERT_EQ(DesktopPos(), 4);
+    ForgetEvents();
+    winsim::ScriptAnswerMessageBox(IDOK);
+    winsim::ScriptAnswerMessageBox(IDOK);
+
+    Apply();
+
+    EXPECT_EQ(Events(), (Events_{"page apply", "unchanged"}));
+    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
 }
 
 TEST_F(ApplyTest, ThePageRefusingItsApplyPutsTheSliderBackWithoutAQuestion)
