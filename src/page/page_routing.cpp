@@ -62,8 +62,9 @@ LRESULT PassToPage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    // Page activation, reset and control notifications belong to the page itself.
-    if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) {
+    // Page activation, reset and control notifications belong to the page itself, and so does
+    // an apply while the user decides on the last one's screen area.
+    if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY) || IsScreenAreaDecisionOpen()) {
         return PassToPage(window, WM_NOTIFY, wParam, lParam);
     }
     BeginApply();

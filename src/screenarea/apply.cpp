@@ -27,7 +27,16 @@ enum ApplyCause {
     ApplyFromDisplayChange,
 };
 
+// Where the user stands in deciding on a new screen area. Message loops run inside both
+// phases, and what they dispatch must not decide for the user.
+enum DecisionPhase {
+    NotDeciding,
+    Asking,   // the question before the test is open
+    Testing,  // the new screen area is in force for the test, until confirmed or restored
+};
+
 bool gApplyPending;
+DecisionPhase gPhase;
 int32_t gSavedScreenPos;
 HWND gOpenConfirmDialog;
 HWND gConfirmTimerWindow;
@@ -122,8 +131,11 @@ INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 INT_PTR RunConfirmDialog(HWND owner)
 {
     gOpenConfirmDialog = nullptr;
-    return DialogBoxParamA(GetResourceLibrary(), MAKEINTRESOURCEA(ResConfirmDialog), owner, ConfirmDialogProc,
-                           0);
+    INT_PTR result = DialogBoxParamA(GetResourceLibrary(), MAKEINTRESOURCEA(ResConfirmDialog), owner,
+                                     ConfirmDialogProc, 0);
+    // The dialog is gone, and Windows 9x soon gives its handle to another window.
+    gOpenConfirmDialog = nullptr;
+    return result;
 }
 
 // Answers the open confirmation dialog with a restore; false when none is open.
@@ -220,7 +232,8 @@ void TestScreenArea(const ScreenSize& screen)
 
 void Apply(ApplyCause cause)
 {
-    if (cause == ApplyFromDisplayChange && !gApplyPending) {
+    // A display change while the question is open is none of the apply's: the answer decides.
+    if (cause == ApplyFromDisplayChange && (!gApplyPending || gPhase == Asking)) {
         return;
     }
     ScreenSize screen = {0, 0};
@@ -234,10 +247,19 @@ void Apply(ApplyCause cause)
     } else if (cause == ApplyFromDisplayChange) {
         PutIntoForce(screen);
     } else {
-        if (SliderPosition(GetScreenSlider()) == gSavedScreenPos || !UserAgreesToTest()) {
+        if (SliderPosition(GetScreenSlider()) == gSavedScreenPos) {
             return;
         }
-        TestScreenArea(screen);
+        gPhase = Asking;
+        const bool agreed = UserAgreesToTest();
+        if (agreed) {
+            gPhase = Testing;
+            TestScreenArea(screen);
+        }
+        gPhase = NotDeciding;
+        if (!agreed) {
+            return;
+        }
     }
     TellSheetUnchanged();
     gApplyPending = false;
@@ -253,6 +275,11 @@ void BeginApply()
 bool IsApplyPending()
 {
     return gApplyPending;
+}
+
+bool IsScreenAreaDecisionOpen()
+{
+    return gPhase != NotDeciding;
 }
 
 void EndApply()

@@ -13,6 +13,9 @@ const UINT kConfirmTimerPeriod = 5000;
 void BeginApply();
 bool IsApplyPending();
 void EndApply();
+// True while the user is asked about a new screen area or tests it: another apply of the
+// sheet then is the page's own.
+bool IsScreenAreaDecisionOpen();
 
 // Sets the screen-area controls up from the driver's current screen area, and takes their
 // position as the one to revert to.

@@ -293,6 +293,94 @@ TEST_F(ScreenAreaTest, AScreenAreaLargerThanTheDesktopInForceIsNeverPutIntoForce
     EXPECT_EQ(winsim::MessageBoxes().size(), 2u);
 }
 
+// The user answers one millisecond before the timer is due, and its time then passes: in the
+// dialog's loop for Yes, in the notice's loop for No. The answer stands, and there is one notice
+// at most.
+class AnswerBeforeTheTimerTest : public ApplyTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AnswerBeforeTheTimerTest, StandsWhenTheTimersTimeComes)
+{
+    const bool keep = GetParam() == IDYES;
+    AnswerBox(IDOK);
+    InDialog();
+    winsim::ScriptAdvanceClock(4999);
+    winsim::ScriptClickControl(GetParam());
+    if (!keep) {
+        winsim::ScriptAdvanceClock(10000);
+        AnswerBox(IDOK);
+    }
+
+    Apply();
+    winsim::AdvanceClock(10000);
+    winsim::PumpMessages();
+
+    EXPECT_TRUE(DialogEndedWith(GetParam()));
+    EXPECT_EQ(Viewport(), keep ? (kvapi::Size{640, 480}) : (kvapi::Size{800, 600}));
+    EXPECT_EQ(winsim::MessageBoxes().size(), keep ? 1u : 2u);
+    EXPECT_EQ(GetSavedScreenPos(), keep ? 0 : 1);
+    EXPECT_EQ(winsim::LiveTimers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AnswerBeforeTheTimerTest, ::testing::Values(IDYES, IDNO),
+                         [](const auto& info) { return std::string(info.param == IDYES ? "Yes" : "No"); });
+
+// ---- what reaches the page while the user is being asked ----
+
+void BroadcastDisplayChange()
+{
+    winsim::ScriptCall("another program changes the display", [] {
+        PostMessageA(HWND_BROADCAST, WM_DISPLAYCHANGE, 16, MAKELPARAM(1024, 768));
+        winsim::PumpMessages();
+        Note("other change");
+    });
+}
+
+void ApplyAgain(HWND page)
+{
+    winsim::ScriptCall("Apply again", [page] {
+        NMHDR header{GetParent(page), 0, static_cast<UINT>(PSN_APPLY)};
+        SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+    });
+}
+
+// A display change while the question is open leaves the answer to the user: Cancel keeps
+// the screen area that was in force, untouched.
+TEST_F(ApplyTest, ADisplayChangeDuringTheQuestionPutsNothingIntoForce)
+{
+    BroadcastDisplayChange();
+    AnswerBox(IDCANCEL);
+
+    Apply();
+
+    EXPECT_EQ(Events(), (Events_{"page apply", "displaychange", "other change", "ask"}));
+    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
+    EXPECT_EQ(ScreenPos(), 1);
+}
+
+// Apply pressed again while the question or the test is under way is the page's own: the test
+// under way decides the screen area, and No still brings the previous one back.
+TEST_F(ApplyTest, ASecondApplyDuringTheQuestionOrTheTestIsThePagesOwn)
+{
+    ApplyAgain(page_);
+    AnswerBox(IDOK);
+    InDialog();
+    ApplyAgain(page_);
+    winsim::ScriptClickControl(IDNO);
+    AnswerBox(IDOK);
+
+    Apply();
+
+    const Events_ events = Events();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "page apply"), 3);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "ask"), 1);
+    EXPECT_EQ(DialogsOpened(), 1);
+    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
+    EXPECT_EQ(ScreenPos(), 1);
+    EXPECT_EQ(GetSavedScreenPos(), 1);
+    EXPECT_FALSE(IsApplyPending());
+    EXPECT_EQ(winsim::LiveTimers(), 0);
+}
+
 TEST_F(ApplyTest, ThePageRefusingItsApplyPutsTheSliderBackWithoutAQuestion)
 {
     Contract().verdict = PSNRET_INVALID_NOCHANGEPAGE;
