@@ -56,6 +56,9 @@ int WINAPI GetDeviceCaps(HDC dc, int index)
 
 int WINAPI GetSystemMetrics(int index)
 {
+    if (winsim::detail::FailableCall("GetSystemMetrics")) {
+        return 0;
+    }
     switch (index) {
         case SM_CXSCREEN:
             return State().screenWidth;

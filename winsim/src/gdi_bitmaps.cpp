@@ -310,6 +310,10 @@ using winsim::detail::PixelFormat;
 
 HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits)
 {
+    if (winsim::detail::FailableCall("CreateBitmap")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     width = std::abs(width);
     height = std::abs(height);
     if (width == 0 || height == 0) {
@@ -337,6 +341,10 @@ HBITMAP WINAPI CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixe
 
 HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height)
 {
+    if (winsim::detail::FailableCall("CreateCompatibleBitmap")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     const winsim::detail::DeviceContext* context = winsim::detail::FindDeviceContext(dc);
     if (context == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -372,6 +380,10 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC dc, int width, int height)
 
 HBITMAP WINAPI LoadBitmapA(HINSTANCE instance, LPCSTR name)
 {
+    if (winsim::detail::FailableCall("LoadBitmapA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (instance == nullptr) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);  // the system's own bitmaps are not modelled
         return nullptr;

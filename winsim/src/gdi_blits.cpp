@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "faults.h"
 #include "gdi_dcs.h"
 #include "gdi_objects.h"
 #include "gdi_surfaces.h"
@@ -650,16 +651,24 @@ BOOL WINAPI PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
 BOOL WINAPI BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
                    DWORD rop)
 {
+    const bool failing = winsim::detail::FailableCall("BitBlt");
     winsim::detail::Record(winsim::BlitRecord{false, destination, x, y, width, height, source, sourceX,
                                               sourceY, width, height, rop});
+    if (failing) {
+        return FALSE;
+    }
     return winsim::detail::Transfer(destination, x, y, width, height, source, sourceX, sourceY, rop);
 }
 
 BOOL WINAPI StretchBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
                        int sourceY, int sourceWidth, int sourceHeight, DWORD rop)
 {
+    const bool failing = winsim::detail::FailableCall("StretchBlt");
     winsim::detail::Record(winsim::BlitRecord{true, destination, x, y, width, height, source, sourceX,
                                               sourceY, sourceWidth, sourceHeight, rop});
+    if (failing) {
+        return FALSE;
+    }
     const std::uint8_t code = winsim::detail::RopCode(rop);
     if (!winsim::detail::UsesSource(code) || (width == sourceWidth && height == sourceHeight)) {
         return winsim::detail::Transfer(destination, x, y, width, height, source, sourceX, sourceY, rop);

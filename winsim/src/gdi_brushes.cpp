@@ -19,7 +19,8 @@ constexpr int kSystemColourCount = 31;
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour)
 {
-    if (winsim::detail::ConsumeFault(winsim::Fault::CreateBrush)) {
+    const bool failing = winsim::detail::FailableCall("CreateSolidBrush");
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::CreateBrush)) {
         return nullptr;
     }
     return static_cast<HBRUSH>(
@@ -43,7 +44,7 @@ HBRUSH WINAPI GetSysColorBrush(int index)
 
 int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush)
 {
-    if (rect == nullptr) {
+    if (winsim::detail::FailableCall("FillRect") || rect == nullptr) {
         return 0;
     }
     // A system colour index plus one stands for that colour's brush.

@@ -139,10 +139,11 @@ using winsim::detail::FindDeviceContext;
 
 HDC WINAPI CreateCompatibleDC(HDC dc)
 {
+    const bool failing = winsim::detail::FailableCall("CreateCompatibleDC");
     if (dc != nullptr && FindDeviceContext(dc) == nullptr) {
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::CreateDc)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::CreateDc)) {
         return nullptr;
     }
     return winsim::detail::CreateDeviceContext(DcKind::Memory, nullptr);
@@ -160,11 +161,13 @@ BOOL WINAPI DeleteDC(HDC dc)
 
 HDC WINAPI GetDC(HWND window)
 {
+    const bool failing = winsim::detail::FailableCall("GetDC");
     if (window != nullptr && !IsWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(window == nullptr ? winsim::Fault::ScreenDc : winsim::Fault::CreateDc)) {
+    if (failing ||
+        winsim::detail::ConsumeFault(window == nullptr ? winsim::Fault::ScreenDc : winsim::Fault::CreateDc)) {
         return nullptr;
     }
     return winsim::detail::CreateDeviceContext(window == nullptr ? DcKind::Screen : DcKind::Window, window);
@@ -183,8 +186,9 @@ int WINAPI ReleaseDC(HWND /*window*/, HDC dc)
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour)
 {
+    const bool failing = winsim::detail::FailableCall("SetBkColor");
     DeviceContext* context = FindDeviceContext(dc);
-    if (context == nullptr) {
+    if (failing || context == nullptr) {
         return CLR_INVALID;
     }
     return std::exchange(context->background, colour);
@@ -213,14 +217,16 @@ COLORREF WINAPI GetTextColor(HDC dc)
 
 int WINAPI GetMapMode(HDC dc)
 {
+    const bool failing = winsim::detail::FailableCall("GetMapMode");
     const DeviceContext* context = FindDeviceContext(dc);
-    return context == nullptr ? 0 : context->mapMode;
+    return failing || context == nullptr ? 0 : context->mapMode;
 }
 
 int WINAPI SetMapMode(HDC dc, int mode)
 {
+    const bool failing = winsim::detail::FailableCall("SetMapMode");
     DeviceContext* context = FindDeviceContext(dc);
-    if (context == nullptr || mode < MM_TEXT || mode > MM_ANISOTROPIC) {
+    if (failing || context == nullptr || mode < MM_TEXT || mode > MM_ANISOTROPIC) {
         return 0;
     }
     return std::exchange(context->mapMode, mode);
@@ -228,6 +234,9 @@ int WINAPI SetMapMode(HDC dc, int mode)
 
 BOOL WINAPI DPtoLP(HDC dc, LPPOINT points, int count)
 {
+    if (winsim::detail::FailableCall("DPtoLP")) {
+        return FALSE;
+    }
     return winsim::detail::Convert(dc, points, count, true);
 }
 

@@ -322,11 +322,12 @@ using winsim::detail::GdiObject;
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font)
 {
+    const bool failing = winsim::detail::FailableCall("CreateFontIndirectA");
     if (font == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::CreateFont)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::CreateFont)) {
         return nullptr;
     }
     winsim::detail::FontObject object{*font};
@@ -350,6 +351,9 @@ HGDIOBJ WINAPI GetStockObject(int index)
 
 int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer)
 {
+    if (winsim::detail::FailableCall("GetObjectA")) {
+        return 0;
+    }
     const GdiObject* found = FindGdiObject(object);
     if (found == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -370,7 +374,7 @@ int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer)
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object)
 {
-    if (winsim::detail::FindDeviceContext(dc) == nullptr) {
+    if (winsim::detail::FailableCall("SelectObject") || winsim::detail::FindDeviceContext(dc) == nullptr) {
         return nullptr;
     }
     GdiObject* selected = FindGdiObject(object);

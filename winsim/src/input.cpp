@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "faults.h"
 #include "screen.h"
 
 namespace {
@@ -39,6 +40,10 @@ POINT ClipToDesktop(LONG x, LONG y)
 
 BOOL WINAPI GetCursorPos(LPPOINT point)
 {
+    if (winsim::detail::FailableCall("GetCursorPos")) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     if (point == nullptr) {
         SetLastError(ERROR_NOACCESS);
         return FALSE;
@@ -49,6 +54,10 @@ BOOL WINAPI GetCursorPos(LPPOINT point)
 
 BOOL WINAPI SetCursorPos(int x, int y)
 {
+    if (winsim::detail::FailableCall("SetCursorPos")) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     Input& input = State();
     ++input.setCursorPosCalls;
     input.cursor = ClipToDesktop(x, y);

@@ -60,7 +60,8 @@ std::unique_ptr<std::byte[]> NewStorage(SIZE_T bytes, bool zero)
 
 HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
 {
-    if (winsim::detail::ConsumeFault(winsim::Fault::GlobalAlloc) || bytes > kLargestBlock) {
+    const bool failing = winsim::detail::FailableCall("GlobalAlloc");
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::GlobalAlloc) || bytes > kLargestBlock) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -86,12 +87,13 @@ HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes)
 
 LPVOID WINAPI GlobalLock(HGLOBAL memory)
 {
+    const bool failing = winsim::detail::FailableCall("GlobalLock");
     Block* block = Find(memory);
     if (block == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::GlobalLock)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::GlobalLock)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }

@@ -238,6 +238,10 @@ HMODULE Attach(Module& module)
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
 {
+    if (winsim::detail::FailableCall("GetModuleFileNameA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     const std::string* path = nullptr;
     if (module == nullptr || module == ImageHandle()) {
         path = &State().imagePath;
@@ -281,11 +285,12 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
 {
+    const bool failing = winsim::detail::FailableCall("LoadLibraryA");
     if (fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::LoadLibrary)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::LoadLibrary)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -306,6 +311,10 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName)
 {
+    if (winsim::detail::FailableCall("GetProcAddress")) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
     if (module == nullptr || module == ImageHandle()) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;

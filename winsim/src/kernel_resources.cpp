@@ -178,6 +178,10 @@ std::optional<std::u16string> StringInBlock(std::span<const std::byte> block, un
 
 HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type)
 {
+    if (winsim::detail::FailableCall("FindResourceA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     const PeImage* image = ImageOf(module);
     if (image == nullptr) {
         return nullptr;
@@ -199,6 +203,7 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type)
 
 HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource)
 {
+    const bool failing = winsim::detail::FailableCall("LoadResource");
     if (resource == nullptr) {
         return nullptr;
     }
@@ -206,7 +211,7 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource)
     if (!data) {
         return nullptr;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::LoadResource)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::LoadResource)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
@@ -216,6 +221,9 @@ HGLOBAL WINAPI LoadResource(HMODULE module, HRSRC resource)
 
 LPVOID WINAPI LockResource(HGLOBAL resourceData)
 {
+    if (winsim::detail::FailableCall("LockResource")) {
+        return nullptr;
+    }
     return resourceData;
 }
 
@@ -226,6 +234,10 @@ BOOL WINAPI FreeResource(HGLOBAL /*resourceData*/)
 
 DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource)
 {
+    if (winsim::detail::FailableCall("SizeofResource")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     if (resource == nullptr) {
         return 0;
     }
@@ -240,6 +252,7 @@ DWORD WINAPI SizeofResource(HMODULE module, HRSRC resource)
 // for its counts, gives an empty string and 0.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferSize)
 {
+    const bool failing = winsim::detail::FailableCall("LoadStringA");
     if (bufferSize <= 0) {
         return -1;
     }
@@ -248,6 +261,10 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferSize
         return 0;
     }
     buffer[0] = '\0';
+    if (failing) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     const WORD block = static_cast<WORD>((LOWORD(id) >> 4) + 1);
     const auto bytes = winsim::detail::ResourceBytes(instance, MAKEINTRESOURCEA(block), RT_STRING);
     if (!bytes) {

@@ -362,7 +362,8 @@ HWND WINAPI CreateDialogIndirectParamA(HINSTANCE instance, LPCDLGTEMPLATEA dialo
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                                LPARAM param)
 {
-    if (winsim::detail::ConsumeFault(winsim::Fault::DialogBox)) {
+    const bool failing = winsim::detail::FailableCall("DialogBoxParamA");
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::DialogBox)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return -1;
     }

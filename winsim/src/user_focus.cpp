@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "faults.h"
 #include "user_windows.h"
 
 namespace {
@@ -115,6 +116,9 @@ HWND WINAPI SetActiveWindow(HWND window)
 
 HWND WINAPI GetForegroundWindow()
 {
+    if (winsim::detail::FailableCall("GetForegroundWindow")) {
+        return nullptr;
+    }
     return State().active;
 }
 

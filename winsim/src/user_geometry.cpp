@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "faults.h"
 #include "user_windows.h"
 
 namespace {
@@ -158,6 +159,10 @@ HWND WINAPI GetDesktopWindow()
 
 BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
+    if (winsim::detail::FailableCall("SetWindowPos")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     const Window* w = LookupWindow(window);
     if (w == nullptr || winsim::detail::IsDesktop(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);

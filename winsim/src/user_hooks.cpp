@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "faults.h"
 #include "user_windows.h"
 
 namespace {
@@ -80,6 +81,10 @@ LRESULT CallHook(const Hook* hook, int code, WPARAM wParam, LPARAM lParam)
 
 HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC proc, HINSTANCE module, DWORD threadId)
 {
+    if (winsim::detail::FailableCall("SetWindowsHookExA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (idHook != WH_CALLWNDPROC) {
         SetLastError(ERROR_INVALID_HOOK_FILTER);
         return nullptr;

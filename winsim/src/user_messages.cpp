@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "faults.h"
 #include "message_queue.h"
 #include "user_windows.h"
 
@@ -142,6 +143,10 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (winsim::detail::FailableCall("PostMessageA")) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return FALSE;
+    }
     const winsim::PostedMessage posted{window, message, wParam, lParam};
     if (window == HWND_BROADCAST) {
         winsim::detail::RecordBroadcast(posted);

@@ -188,6 +188,7 @@ std::string BoxDescription(const winsim::MessageBoxRecord& record)
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    const bool failing = winsim::detail::FailableCall("MessageBoxA");
     Boxes& boxes = State();
     winsim::MessageBoxRecord record;
     record.owner = owner;
@@ -209,7 +210,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::MessageBox)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::MessageBox)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
@@ -242,6 +243,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 
 BOOL WINAPI WinHelpA(HWND window, LPCSTR helpFile, UINT command, ULONG_PTR data)
 {
+    if (winsim::detail::FailableCall("WinHelpA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     winsim::WinHelpRecord record;
     record.window = window;
     record.path = helpFile != nullptr ? helpFile : "";

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "device_contexts.h"
+#include "faults.h"
 #include "gdi_objects.h"
 #include "user_windows.h"
 
@@ -210,9 +211,14 @@ BOOL WINAPI UpdateWindow(HWND window)
 
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint)
 {
+    const bool failing = winsim::detail::FailableCall("BeginPaint");
     Window* w = LookupWindow(window);
     if (w == nullptr || paint == nullptr) {
         SetLastError(w == nullptr ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (failing) {
+        *paint = PAINTSTRUCT{};
         return nullptr;
     }
     const bool erase = w->erasePending;

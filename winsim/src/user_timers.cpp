@@ -50,11 +50,12 @@ Timer* FindTimer(HWND window, UINT_PTR id)
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
 {
+    const bool failing = winsim::detail::FailableCall("SetTimer");
     if (window != nullptr && !IsWindow(window)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    if (winsim::detail::ConsumeFault(winsim::Fault::SetTimer)) {
+    if (failing || winsim::detail::ConsumeFault(winsim::Fault::SetTimer)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

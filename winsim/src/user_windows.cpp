@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "controls.h"
+#include "faults.h"
 #include "message_queue.h"
 #include "text.h"
 #include "user_windows.h"
@@ -499,8 +500,9 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance)
 
 int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount)
 {
+    const bool failing = winsim::detail::FailableCall("GetClassNameA");
     const Window* w = LookupWindow(window);
-    if (w == nullptr) {
+    if (failing || w == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
@@ -512,6 +514,10 @@ int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount)
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
 {
+    if (winsim::detail::FailableCall("CreateWindowExA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (className == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -701,6 +707,10 @@ HWND WINAPI GetWindow(HWND window, UINT relation)
 
 HWND WINAPI GetDlgItem(HWND dialog, int id)
 {
+    if (winsim::detail::FailableCall("GetDlgItem")) {
+        SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
+        return nullptr;
+    }
     const Window* w = LookupWindow(dialog);
     if (w == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -740,6 +750,10 @@ LONG WINAPI GetWindowLongA(HWND window, int index)
 
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value)
 {
+    if (winsim::detail::FailableCall("SetWindowLongA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     if (index == GWL_WNDPROC) {
         SetLastError(ERROR_INVALID_INDEX);
         return 0;
@@ -754,6 +768,10 @@ LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index)
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value)
 {
+    if (winsim::detail::FailableCall("SetWindowLongPtrA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     return SetWindowWord(window, index, value, sizeof(LONG_PTR));
 }
 
@@ -848,11 +866,12 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount)
 {
+    const bool failing = winsim::detail::FailableCall("GetWindowTextA");
     if (text == nullptr || maxCount <= 0) {
         return 0;
     }
     text[0] = '\0';
-    if (LookupWindow(window) == nullptr) {
+    if (failing || LookupWindow(window) == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
@@ -882,6 +901,10 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text)
 
 BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text)
 {
+    if (winsim::detail::FailableCall("SetDlgItemTextA")) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     HWND item = GetDlgItem(dialog, id);
     return item != nullptr ? SetWindowTextA(item, text) : FALSE;
 }

@@ -86,7 +86,38 @@ enum class Fault {
 // give), MessageBoxA 0 without showing the box (it is still recorded), DialogBoxParamA -1 without creating
 // the dialog; all three with ERROR_NOT_ENOUGH_MEMORY.
 void FailNext(Fault fault, int times = 1);
+// Clears the failures asked for by FailNext and FailCallNumber.
 void ClearFaults();
+
+// ---- the component's failable calls ----
+// Every call that the component's own code makes to a platform function that can fail gets a
+// number, from 1, in the order made (component_calls.h); what winsim's services call inside,
+// and what the rest of the process calls, is not numbered.
+int FailableCallsSoFar();
+// The function that the failable call with this number called; empty while it is not made.
+std::string_view FailableCallName(int number);
+// The failable call with this number fails (0: none), as the function fails on Windows and
+// with nothing else done:
+//   null with ERROR_NOT_ENOUGH_MEMORY: GlobalAlloc, GlobalLock, LoadLibraryA, FindResourceA,
+//     LoadResource, LoadBitmapA, CreateWindowExA, SetWindowsHookExA, CreateBitmap,
+//     CreateCompatibleBitmap;
+//   null: LockResource, GetDC, CreateCompatibleDC, CreateSolidBrush, CreateFontIndirectA,
+//     SelectObject (nothing is selected), GetForegroundWindow; GetProcAddress null with
+//     ERROR_PROC_NOT_FOUND; GetDlgItem null with ERROR_CONTROL_ID_NOT_FOUND;
+//   BeginPaint null with the PAINTSTRUCT cleared, the window still waiting to be painted;
+//   0 with ERROR_NOT_ENOUGH_MEMORY: GetModuleFileNameA (the buffer untouched), SizeofResource,
+//     LoadStringA (an empty string in the buffer), SetWindowLongA and SetWindowLongPtrA (the
+//     value stays), SetTimer, MessageBoxA (no box, though it is recorded);
+//   0: GetSystemMetrics, GetMapMode, GetObjectA and FillRect; GetWindowTextA (an empty string
+//     in the buffer) and GetClassNameA (the buffer untouched) with ERROR_INVALID_WINDOW_HANDLE;
+//   FALSE with ERROR_NOT_ENOUGH_MEMORY: SetDlgItemTextA, SetWindowPos, WinHelpA (no help,
+//     nothing recorded); PostMessageA with ERROR_NOT_ENOUGH_QUOTA (nothing posted, not even to
+//     a broadcast's windows); GetCursorPos and SetCursorPos with ERROR_ACCESS_DENIED (the
+//     point untouched, the cursor where it was);
+//   FALSE: BitBlt, StretchBlt, DPtoLP (nothing drawn or converted);
+//   SetBkColor CLR_INVALID, SetMapMode 0 (the DC unchanged); DialogBoxParamA -1 with
+//   ERROR_NOT_ENOUGH_MEMORY and no dialog.
+void FailCallNumber(int number);
 
 // ---- what the component did ----
 struct PostedMessage {

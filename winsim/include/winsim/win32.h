@@ -230,3 +230,7 @@ void* WinsimDwordToPointer(DWORD token);
 #include <winsim/win32_gdi.h>
 #include <winsim/win32_shell.h>
 // clang-format on
+
+#ifdef WINSIM_COMPONENT_CALLS
+#include <winsim/component_calls.h>
+#endif

@@ -579,6 +579,7 @@ typedef struct tagNMHDR {
 #define ERROR_HOOK_NEEDS_HMOD 1428
 #define ERROR_INVALID_HOOK_HANDLE 1404
 #define ERROR_INVALID_MSGBOX_STYLE 1438
+#define ERROR_NOT_ENOUGH_QUOTA 1816
 
 typedef struct tagWINDOWPOS {
     HWND hwnd;
