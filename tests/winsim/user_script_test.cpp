@@ -107,6 +107,22 @@ TEST(UserScriptDeathTest, ALoopWithNothingLeftToDoStopsAndNamesTheWindows)
         "script has no more actions(.|\n)*\"Display Properties\"(.|\n)*\"Screen Area\"");
 }
 
+TEST(UserScript, ALoopWithNothingLeftToDoAsksTheIdleUserUntilItGivesUp)
+{
+    const HWND owner = TopLevel("Display Properties");
+    int turns = 0;
+    winsim::SetIdleUser([&turns] {
+        if (++turns == 3) {
+            winsim::ScriptPressKey(VK_ESCAPE);
+        }
+        return true;
+    });
+    EXPECT_EQ(MessageBoxA(owner, "Keep?", "Screen Area", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(turns, 3);
+    winsim::SetIdleUser([] { return false; });
+    EXPECT_DEATH(MessageBoxA(owner, "Keep?", "Screen Area", MB_OKCANCEL), "script has no more actions");
+}
+
 TEST(UserScriptDeathTest, AnAnswerWithAButtonTheBoxLacksStops)
 {
     EXPECT_DEATH(

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <functional>
+#include <utility>
 
 #include "text.h"
 #include "user_windows.h"
@@ -21,6 +22,7 @@ struct Action {
 struct Script {
     std::deque<Action> actions;
     std::vector<winsim::JournalEntry> journal;
+    std::function<bool()> idleUser;
 };
 
 Script& State()
@@ -187,6 +189,11 @@ void ClearScript()
     State().actions.clear();
 }
 
+void SetIdleUser(std::function<bool()> user)
+{
+    State().idleUser = std::move(user);
+}
+
 int PumpMessages()
 {
     int count = 0;
@@ -240,7 +247,12 @@ namespace detail {
 
 void WaitForInput()
 {
-    if (!RunNextAction()) {
+    if (RunNextAction()) {
+        return;
+    }
+    // A copy: the user may set another while acting.
+    const std::function<bool()> user = State().idleUser;
+    if (!user || !user()) {
         Stop("a message loop waits for the user, and the script has no more actions");
     }
 }

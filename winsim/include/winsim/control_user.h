@@ -37,6 +37,10 @@ void ScriptAdvanceClock(DWORD milliseconds);
 void ScriptCall(std::string description, std::function<void()> action);
 std::size_t ScriptPending();
 void ClearScript();
+// What the user does when a loop would wait and the script is empty: `user` acts, directly or
+// through the script, and answers true; when it answers false, or there is none, the loop
+// stops the process as above.
+void SetIdleUser(std::function<bool()> user);
 
 // ---- running message loops from a test ----
 // Dispatches what a message loop can retrieve without waiting; returns how many messages.
