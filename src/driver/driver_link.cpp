@@ -248,6 +248,9 @@ DriverResult DriverHandshake()
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, mapSize);
     uint8_t* map = memory != nullptr ? static_cast<uint8_t*>(GlobalLock(memory)) : nullptr;
     if (map == nullptr) {
+        if (memory != nullptr) {
+            GlobalFree(memory);
+        }
         return DriverFailed;
     }
     gCapabilityMap = map;

@@ -219,6 +219,7 @@ TEST_P(MapAllocationTest, FailureRefusesTheLinkBeforeTheMapRequest)
     EXPECT_EQ(OpenDriverLink(LoadComponentModule()), DriverFailed);
     EXPECT_EQ(Trace(), "1");
     EXPECT_EQ(GetCapabilityMap(), nullptr);
+    EXPECT_EQ(winsim::LiveGlobalBlocks(), 0);
     EXPECT_FALSE(Has(3));
 }
 
