@@ -87,10 +87,16 @@ void CentreOnOwner(HWND dialog)
     SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-// Whether the colour depth picked in the depth combo box differs from the screen's.
+// Whether the colour depth picked in the depth combo box differs from the screen's. When either
+// cannot be read, no change can be told, and the user tests the screen area as for the depth in
+// force rather than having it persisted unasked.
 bool IsDepthChanged()
 {
     HWND combo = PageControl(RoleDepthCombo);
+    int screenDepth = CurrentDepth();
+    if (combo == nullptr || screenDepth == 0) {
+        return false;
+    }
     int32_t selection = static_cast<int32_t>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
     const uint32_t* depths = BuildDepthList(kDepthListWidth, kDepthListHeight);
     uint32_t count = 0;
@@ -102,7 +108,7 @@ bool IsDepthChanged()
     if (entry < 0 || static_cast<uint32_t>(entry) >= count) {
         return true;
     }
-    return depths[entry] != static_cast<uint32_t>(CurrentDepth());
+    return depths[entry] != static_cast<uint32_t>(screenDepth);
 }
 
 INT_PTR CALLBACK ConfirmDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM /*lParam*/)

@@ -505,6 +505,32 @@ TEST_F(ClonedApplyTest, TheDepthInForceTakesTheViewportPath)
     EXPECT_TRUE(Driver().config().persisted.empty());
 }
 
+// Without the depth combo box, or without the screen's depth, no change of depth can be told:
+// the screen area is asked about and tested as for the depth in force.
+class UntoldDepthTest : public ClonedApplyTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(UntoldDepthTest, TakesTheViewportPath)
+{
+    DragScreen(0);
+    ForgetEvents();
+    AnswerBox(IDCANCEL);
+    if (GetParam()) {
+        DestroyWindow(depthCombo_);
+    } else {
+        winsim::FailNext(winsim::Fault::ScreenDc);
+    }
+
+    Apply();
+
+    EXPECT_EQ(Events(), (Events_{"page apply", "ask"}));
+    EXPECT_TRUE(Driver().config().persisted.empty());
+    EXPECT_EQ(GetSavedScreenPos(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depth, UntoldDepthTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "WithoutTheComboBox" : "WithoutTheScreensDepth");
+});
+
 TEST_F(ScreenAreaTest, TheNativeLayoutTestsTheScreenAreaDespiteADepthChange)
 {
     Start();
