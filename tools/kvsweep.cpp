@@ -5,9 +5,9 @@
 // - no crash, no sanitizer report, no message loop left waiting for ever;
 // - each action leaves the screen area it found, unless the user confirmed a new one or the
 //   display mode changed with it, and the screen area never exceeds the desktop;
-// - the panel closes, and then the windows, hooks, timers, graphics objects and memory blocks
-//   are back to what they were before it opened (the driver's capability map, which the
-//   component keeps until the process ends, aside).
+// - the panel closes, the extension can be unloaded, and then the windows, hooks, timers,
+//   graphics objects and memory blocks are back to what they were before it opened (the
+//   driver's capability map, which the component keeps until the process ends, aside).
 //
 // usage: kvsweep [--layout cloned|native] [--sample] [--run K] SCRIPT
 //   --sample   fails only the first call of each function in each action (and in the opening)
@@ -254,6 +254,9 @@ private:
         const deskhost::ClosedPanel closed =
             panel_->Close(ok ? deskhost::CloseBy::Ok : deskhost::CloseBy::Cancel);
         out_ << "closed; extension " << (closed.unloaded ? "unloaded" : "not unloaded") << "\n";
+        if (closed.extensionWasLoaded && closed.canUnload != S_OK) {
+            Broke("the extension still holds objects that the shell released (DllCanUnloadNow)");
+        }
     }
 
     void CheckScreenArea(const SessionStep& step, const kvapi::Size& before, const kvapi::Mode& modeBefore,
