@@ -74,17 +74,19 @@ TEST_F(PageIntegrationTest, OnlyAnInitDialogWithHookCodeZeroRecordsAnything)
     EXPECT_TRUE(IsPageHookInstalled());
 }
 
-TEST_F(PageIntegrationTest, ASheetWithoutCaptionIsNotRecordedUntilOneWithACaptionComes)
+TEST_F(PageIntegrationTest, APageWhoseParentHasNoCaptionIsNotCaptured)
 {
     const HWND untitled = Window("");
     Hook(Window("Settings", untitled, WS_CHILD));
     EXPECT_EQ(GetPropertySheet(), nullptr);
-    EXPECT_EQ(GetSettingsPage(), nullptr) << "no page is captured before a sheet is known";
+    EXPECT_EQ(GetSettingsPage(), nullptr);
+    EXPECT_TRUE(IsPageHookInstalled());
 
     const HWND sheet = Window("Display Properties");
-    Hook(Window("Background", sheet, WS_CHILD));
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    Hook(page);
     EXPECT_EQ(GetPropertySheet(), sheet);
-    EXPECT_EQ(GetSettingsPage(), nullptr);
+    EXPECT_EQ(GetSettingsPage(), page);
 }
 
 TEST_F(PageIntegrationTest, OneMessageCanRecordTheSheetAndCaptureThePage)
@@ -124,19 +126,24 @@ TEST_F(PageIntegrationTest, ACaptionIsComparedByItsFirst127Characters)
     EXPECT_EQ(GetSettingsPage(), nullptr);
 }
 
-TEST_F(PageIntegrationTest, APageOfAnotherParentIsCapturedAndTheRecordedSheetIsSubclassed)
+TEST_F(PageIntegrationTest, TheSheetIsThePagesParentWhateverDialogsCameBefore)
 {
-    const HWND frame = Window("Control Panel");
-    const HWND sheet = Window("Display Properties", frame, WS_CHILD);
-    Hook(Window("Background", sheet, WS_CHILD));
-    const HWND elsewhere = Window("Other sheet");
-    const HWND page = Window("Settings", elsewhere, WS_CHILD);
+    // The sheet is a dialog owned by a host window with a caption, and other dialogs with
+    // captioned parents open before the page.
+    const HWND host = Window("Control Panel");
+    const HWND sheet = Window("Display Properties", host);
+    const HWND other = Window("Other sheet");
+    Hook(sheet);
+    Hook(Window("Background", other, WS_CHILD));
+    const WNDPROC sheetProc = ProcOf(sheet);
+    const HWND page = Window("Settings", sheet, WS_CHILD);
     Hook(page);
     EXPECT_EQ(GetSettingsPage(), page);
     EXPECT_EQ(GetPropertySheet(), sheet);
-    EXPECT_EQ(GetTopLevelWindow(), frame) << "the walk goes up from the recorded sheet";
-    EXPECT_EQ(ProcOf(frame), &TopLevelProc);
-    EXPECT_NE(ProcOf(elsewhere), &TopLevelProc);
+    EXPECT_EQ(GetTopLevelWindow(), host) << "the walk goes up from the sheet to its owner";
+    EXPECT_EQ(ProcOf(host), &TopLevelProc);
+    EXPECT_EQ(ProcOf(sheet), sheetProc);
+    EXPECT_NE(ProcOf(other), &TopLevelProc);
 
     // The hook is gone: a second Settings page is not taken over.
     const HWND second = Window("Settings", sheet, WS_CHILD);
@@ -161,13 +168,13 @@ TEST_F(PageIntegrationTest, DetachBeforeThePageIsLaidOutRestoresTheSheetAndThePa
 
 TEST_F(PageIntegrationTest, DetachRestoresTheTopLevelWindowBeforeThePage)
 {
-    // The page is itself the top-level window: subclassed first as the page, then as the
-    // top-level window, so only the reverse order gives it its own procedure back.
+    // One window subclassed first as the page, then as the top-level window: only the
+    // reverse order gives it its own procedure back.
     const HWND page = Window("Settings");
     const WNDPROC own = ProcOf(page);
-    Hook(Window("Background", page, WS_CHILD));
-    ASSERT_EQ(GetPropertySheet(), page);
-    Hook(page);
+    RemovePageHook();
+    SubclassPage(page);
+    SubclassTopLevel(page);
     ASSERT_EQ(GetTopLevelWindow(), page);
     EXPECT_EQ(GetPrevTopLevelProc(), &PageProc);
     ReleasePageIntegration();
