@@ -74,18 +74,25 @@ WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
 }
 
+// Gives `window` its previous procedure back only while it is still there and still runs
+// `ours`: by detach the sheet has usually been destroyed, and Windows 9x may have given its
+// handle to another window since.
+void RestoreProcedure(HWND window, WNDPROC ours, WNDPROC previous)
+{
+    if (previous != nullptr && IsWindow(window) &&
+        GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ours)) {
+        ReplaceProcedure(window, previous);
+    }
+}
+
 void RestoreTopLevel()
 {
-    if (GetPrevTopLevelProc() != nullptr) {
-        ReplaceProcedure(GetTopLevelWindow(), GetPrevTopLevelProc());
-    }
+    RestoreProcedure(GetTopLevelWindow(), TopLevelProc, GetPrevTopLevelProc());
 }
 
 void RestorePage()
 {
-    if (GetPrevPageProc() != nullptr) {
-        ReplaceProcedure(GetSettingsPage(), GetPrevPageProc());
-    }
+    RestoreProcedure(GetSettingsPage(), PageProc, GetPrevPageProc());
 }
 
 }  // namespace

@@ -181,6 +181,35 @@ TEST_F(PageIntegrationTest, DetachRestoresTheTopLevelWindowBeforeThePage)
     EXPECT_EQ(ProcOf(page), own);
 }
 
+TEST_F(PageIntegrationTest, DetachGivesProceduresBackOnlyToWindowsThatStillRunTheComponents)
+{
+    // As on Windows 9x, a destroyed window's handle goes to the next window made.
+    winsim::ReuseWindowHandles(true);
+    const HWND sheet = Window("Display Properties");
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    const HWND preview = Window("", page, WS_CHILD, 1205);
+    Hook(page);
+    SubclassPreview(preview);
+
+    // The sheet is subclassed after the component; the page and its preview are destroyed and
+    // their handles given to windows of another module.
+    SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc));
+    ASSERT_TRUE(DestroyWindow(page));
+    const auto button = [&] {
+        return CreateWindowExA(0, "Button", "Foreign", WS_CHILD, 0, 0, 10, 10, sheet, nullptr, nullptr,
+                               nullptr);
+    };
+    const HWND foreign[] = {button(), button()};
+    ASSERT_EQ(foreign[0], page);
+    ASSERT_EQ(foreign[1], preview);
+    const WNDPROC foreignProc = ProcOf(foreign[0]);
+
+    ReleasePageIntegration();
+    EXPECT_EQ(ProcOf(sheet), &RecordingProc);
+    EXPECT_EQ(ProcOf(foreign[0]), foreignProc);
+    EXPECT_EQ(ProcOf(foreign[1]), foreignProc);
+}
+
 TEST_F(PageIntegrationTest, DetachWithoutACaptureRemovesTheHookOnly)
 {
     ReleasePageIntegration();
