@@ -227,8 +227,10 @@ protected:
         sheet_ = Window("Display Properties", nullptr, WS_POPUP | WS_VISIBLE, 0, {0, 0, 400, 400});
         page_ = Window("Settings", sheet_, WS_CHILD | WS_VISIBLE, 0, {0, 0, 400, 400});
         helpArea_ = Window("Screen area", page_, WS_CHILD | WS_VISIBLE, 1213, {100, 100, 200, 150});
+        screenSlider_ = Window("", page_, WS_CHILD | WS_VISIBLE, 100, {110, 110, 190, 130});
         RemovePageHook();
         SetSettingsPage(page_);
+        SetScreenSlider(screenSlider_);
         SetPrevPageProc(RecordingProc);
         SetHelpModule(instance_);
         gSeen.clear();
@@ -247,6 +249,7 @@ protected:
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
     HWND helpArea_ = nullptr;
+    HWND screenSlider_ = nullptr;
 };
 
 TEST_F(PageRoutingTest, NotificationsOtherThanApplyReachThePage)
@@ -287,12 +290,17 @@ TEST_F(PageRoutingTest, ContextMenusInsideShowHelpAndFromTheKeyboardGoToThePage)
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), MAKELPARAM(199, 149)), 0);
     ASSERT_EQ(winsim::WinHelpCalls().size(), 1u);
     EXPECT_EQ(winsim::WinHelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXTMENU));
+    EXPECT_EQ(winsim::WinHelpCalls()[0].window, helpArea_);
     EXPECT_TRUE(gSeen.empty());
+    // Over the row's background the page itself is named, which has no topic.
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(100, 100)), 0);
+    ASSERT_EQ(winsim::WinHelpCalls().size(), 2u);
+    EXPECT_EQ(winsim::WinHelpCalls()[1].window, screenSlider_);
 
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), -1), 77);
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(99, 120)), 77);
     EXPECT_EQ(gSeen.size(), 2u);
-    EXPECT_EQ(winsim::WinHelpCalls().size(), 1u);
+    EXPECT_EQ(winsim::WinHelpCalls().size(), 2u);
 }
 
 TEST_F(PageRoutingTest, WithoutAHelpAreaF1AndContextMenusGoToThePage)
