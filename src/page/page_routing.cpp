@@ -115,9 +115,12 @@ LRESULT OnHelp(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    int x = LOWORD(lParam);
-    int y = HIWORD(lParam);
-    if (ShowContextHelp(reinterpret_cast<HWND>(wParam), HELP_CONTEXTMENU, x, y)) {
+    // Signed: a monitor left of or above the first has negative screen coordinates.
+    int x = static_cast<int16_t>(LOWORD(lParam));
+    int y = static_cast<int16_t>(HIWORD(lParam));
+    // (-1, -1) is the keyboard's context menu, which has no point on the screen.
+    bool fromKeyboard = x == -1 && y == -1;
+    if (!fromKeyboard && ShowContextHelp(reinterpret_cast<HWND>(wParam), HELP_CONTEXTMENU, x, y)) {
         return 0;
     }
     return PassToPage(window, WM_CONTEXTMENU, wParam, lParam);

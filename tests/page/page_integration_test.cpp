@@ -303,6 +303,34 @@ TEST_F(PageRoutingTest, ContextMenusInsideShowHelpAndFromTheKeyboardGoToThePage)
     EXPECT_EQ(winsim::WinHelpCalls().size(), 2u);
 }
 
+TEST_F(PageRoutingTest, ContextMenusReadNegativeScreenCoordinatesAndTheKeyboardsGoesToThePage)
+{
+    // The help area on a monitor left of and above the first, around (-1, -1).
+    RECT area = {};
+    GetWindowRect(helpArea_, &area);
+    RECT sheet = {};
+    GetWindowRect(sheet_, &sheet);
+    SetWindowPos(sheet_, nullptr, sheet.left - 50 - area.left, sheet.top - 20 - area.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(GetWindowRect(helpArea_, &area));
+    ASSERT_EQ(area.left, -50);
+    ASSERT_EQ(area.top, -20);
+
+    const struct {
+        LPARAM where;
+        bool help;
+    } cases[] = {
+        {MAKELPARAM(-50, -20), true},  {MAKELPARAM(49, 29), true},  {MAKELPARAM(-51, -20), false},
+        {MAKELPARAM(-50, -21), false}, {MAKELPARAM(-1, -1), false}, {-1, false},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = winsim::WinHelpCalls().size();
+        const LRESULT result = PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), c.where);
+        EXPECT_EQ(result, c.help ? 0 : 77) << std::hex << c.where;
+        EXPECT_EQ(winsim::WinHelpCalls().size(), before + (c.help ? 1 : 0)) << std::hex << c.where;
+    }
+}
+
 TEST_F(PageRoutingTest, WithoutAHelpAreaF1AndContextMenusGoToThePage)
 {
     ASSERT_EQ(Help(HELPINFO_WINDOW, 150, 120), 0);
