@@ -30,6 +30,9 @@ HMODULE SetProcessImage(std::string_view path);
 // Whether the module is loaded now, and how many loads it holds.
 bool IsModuleLoaded(HMODULE module);
 int ModuleLoadCount(HMODULE module);
+// The error mode in force when LoadLibraryA was last called: whether the system would have
+// shown its own box for a file it could not open.
+UINT ErrorModeAtLastLoad();
 // Runs DLL_PROCESS_DETACH for every loaded module, as at the end of the process.
 void EndProcess();
 
@@ -78,8 +81,8 @@ enum class Fault {
 // LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
 // LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
 // that read templates and pictures),
-// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap and
-// the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
+// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap
+// and the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
 
