@@ -3,6 +3,7 @@
 #include "page/page_layout.h"
 
 #include <gtest/gtest.h>
+#include <kvapi/winsim_glue.h>
 #include <winsim/control.h>
 
 #include <ostream>
@@ -210,6 +211,25 @@ TEST_F(OpenedPage, TheClonedRowStandsToItsSliderAsTheDesktopRowDoes)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1205)));
 }
 
+// The Native page's screen-area row: the help area, the end labels, the slider and its label.
+const int kNativeScreenAreaRow[] = {1213, 1216, 1217, 100, 101};
+
+void HideNativeScreenAreaRow(HWND page)
+{
+    for (int id : kNativeScreenAreaRow) {
+        ShowWindow(GetDlgItem(page, id), SW_HIDE);
+        EnableWindow(GetDlgItem(page, id), FALSE);
+    }
+}
+
+void ExpectNativeScreenAreaRowShown(HWND page)
+{
+    for (int id : kNativeScreenAreaRow) {
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, id))) << id;
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, id))) << id;
+    }
+}
+
 TEST_F(OpenedPage, TheNativeRowIsAdoptedAndShownAgainAfterADeviceModeChange)
 {
     const HWND page = Open(deskhost::PageLayout::Native);
@@ -220,17 +240,34 @@ TEST_F(OpenedPage, TheNativeRowIsAdoptedAndShownAgainAfterADeviceModeChange)
     EXPECT_NE(GetDlgItem(page, 100), nullptr);
     EXPECT_NE(GetDlgItem(page, 101), nullptr);
 
-    for (int id : {1213, 1216, 1217, 100, 101}) {
-        ShowWindow(GetDlgItem(page, id), SW_HIDE);
-        EnableWindow(GetDlgItem(page, id), FALSE);
-    }
+    HideNativeScreenAreaRow(page);
     SetWindowPos(GetDlgItem(page, 1211), nullptr, 0, 0, 5, 5, SWP_NOMOVE | SWP_NOZORDER);
     panel_->ChangeDeviceMode();
-    for (int id : {1213, 1216, 1217, 100, 101}) {
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, id))) << id;
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, id))) << id;
-    }
+    ExpectNativeScreenAreaRowShown(page);
     EXPECT_EQ(Rect(page, 1211).bottom - Rect(page, 1211).top, ClientHeight(page, 1212));
+}
+
+TEST_F(OpenedPage, TheRangeCommandRangesTheScreenSliderAgainAndShowsTheRow)
+{
+    using deskhost::PanelControl;
+    const HWND page = Open(deskhost::PageLayout::Native);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(panel_->DragSlider(PanelControl::ScreenSlider, 5));
+    ASSERT_EQ(panel_->Slider(PanelControl::DesktopSlider).position, 5) << "pushed up to 1600 x 1200";
+    HideNativeScreenAreaRow(page);
+
+    // The driver no longer offers 1600 x 1200: the page reads its list again at the command and,
+    // its choice gone, stands at 640 x 480.
+    std::erase_if(kvapi::TheAdapter().config().modes,
+                  [](const kvapi::Mode& mode) { return mode.width == 1600; });
+    ASSERT_TRUE(panel_->Click(PanelControl::RangeCommand));
+    ASSERT_EQ(panel_->Slider(PanelControl::DesktopSlider).maximum, 4);
+    ASSERT_EQ(panel_->Slider(PanelControl::DesktopSlider).position, 0);
+
+    EXPECT_EQ(panel_->Slider(PanelControl::ScreenSlider).maximum, 4);
+    EXPECT_EQ(panel_->Slider(PanelControl::ScreenSlider).position, 0);
+    EXPECT_EQ(panel_->Text(PanelControl::ScreenLabel), "640 by 480 pixels");
+    ExpectNativeScreenAreaRowShown(page);
 }
 
 TEST_F(OpenedPage, WithoutTheMonitorPictureThePreviewKeepsItsPlaceAndSize)
