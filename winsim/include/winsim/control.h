@@ -81,8 +81,8 @@ enum class Fault {
 // LoadLibraryA null with ERROR_NOT_ENOUGH_MEMORY (before it looks for the module),
 // LoadResource null with ERROR_NOT_ENOUGH_MEMORY (also inside LoadStringA and the services
 // that read templates and pictures),
-// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap
-// and the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
+// CreateFontIndirectA null, CreateCompatibleDC and GetDC(window) null, CreateBitmap, CreateCompatibleBitmap and
+// the bitmap that LoadBitmapA makes null, CreateSolidBrush null.
 void FailNext(Fault fault, int times = 1);
 void ClearFaults();
 
