@@ -100,12 +100,7 @@ TEST(SoakTest, TenThousandDragsAndAThousandAppliesStayFlatAndRight)
 
     panel->PreviewPicture();
     const deskhost::LiveObjects after = panel->Live();
-    EXPECT_EQ(after.windows, before.windows);
-    EXPECT_EQ(after.timers, before.timers);
-    EXPECT_EQ(after.fonts, before.fonts);
-    EXPECT_EQ(after.bitmaps, before.bitmaps);
-    EXPECT_EQ(after.brushes, before.brushes);
-    EXPECT_EQ(after.screenDcs, before.screenDcs);
+    EXPECT_EQ(after, before);
     EXPECT_EQ(winsim::LiveGlobalBlocks(), blocksBefore);
     EXPECT_EQ(panel->Text(PanelControl::ScreenLabel),
               std::to_string(kSizes[static_cast<std::size_t>(inForce)].width) + " by " +

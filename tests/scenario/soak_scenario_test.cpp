@@ -32,12 +32,7 @@ TEST_P(SoakScenario, TwoThousandDragsWithRepaintLeaveNothingBehind)
     dragSome(2000);
 
     const deskhost::LiveObjects after = panel_->Live();
-    EXPECT_EQ(after.windows, before.windows);
-    EXPECT_EQ(after.timers, before.timers);
-    EXPECT_EQ(after.fonts, before.fonts);
-    EXPECT_EQ(after.bitmaps, before.bitmaps);
-    EXPECT_EQ(after.brushes, before.brushes);
-    EXPECT_EQ(after.screenDcs, before.screenDcs);
+    EXPECT_EQ(after, before);
     const int screen = panel_->Slider(PanelControl::ScreenSlider).position;
     const int desktop = panel_->Slider(PanelControl::DesktopSlider).position;
     EXPECT_LE(screen, desktop);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,6 +118,13 @@ struct LiveObjects {
     int bitmaps = 0;
     int brushes = 0;
     int screenDcs = 0;
+    friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const LiveObjects& live)
+    {
+        return out << live.windows << " windows, " << live.hooks << " hooks, " << live.timers << " timers, "
+                   << live.fonts << " fonts, " << live.bitmaps << " bitmaps, " << live.brushes << " brushes, "
+                   << live.screenDcs << " screen DCs";
+    }
 };
 
 enum class CloseBy {
