@@ -13,4 +13,10 @@ PlatformVersion DefaultPlatformVersion()
                                                                   : PlatformVersion::Windows98;
 }
 
+std::string DefaultSheetOwner()
+{
+    const char* named = std::getenv("KV_PANEL_SHEET_OWNER");
+    return named != nullptr ? named : "";
+}
+
 }  // namespace deskhost

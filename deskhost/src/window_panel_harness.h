@@ -66,6 +66,24 @@ inline bool IsButton(HWND window)
     }
 }
 
+// The window of the shell that opens the panel, when `caption` names one: a top-level window
+// that owns the sheet. Null for an empty caption.
+inline HWND CreateSheetOwner(const std::string& caption)
+{
+    if (caption.empty()) {
+        return nullptr;
+    }
+    constexpr char kClassName[] = "KvPanelHost";
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass);  // fails harmlessly when an earlier panel registered it
+    return CreateWindowExA(0, kClassName, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
+                           nullptr, nullptr, instance, nullptr);
+}
+
 class WindowPanelHarness : public PanelHarness {
 public:
     bool Exists(PanelControl control) const override { return Find(control) != nullptr; }

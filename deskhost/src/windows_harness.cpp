@@ -477,6 +477,9 @@ public:
             DestroyWindow(sheet_);
         }
         Unload();
+        if (owner_ != nullptr && IsWindow(owner_)) {
+            DestroyWindow(owner_);
+        }
         if (pollTimer_ != 0) {
             KillTimer(nullptr, pollTimer_);
         }
@@ -522,7 +525,12 @@ public:
                         [](const ExtensionSession& session) { return session.extension != nullptr; });
         SetSettingsPageOptions(
             SettingsPageOptions{options.layout, directory_ + "\\KVAPI32.DLL", options.pageRefusesApply});
-        sheet_ = OpenModelessDisplaySheet(GetModuleHandleA(nullptr), options.layout, PagesOf(sessions_));
+        owner_ = CreateSheetOwner(options.sheetOwner);
+        if (owner_ == nullptr && !options.sheetOwner.empty()) {
+            return false;
+        }
+        sheet_ =
+            OpenModelessDisplaySheet(GetModuleHandleA(nullptr), options.layout, PagesOf(sessions_), owner_);
         User().sheet = sheet_;
         Settle();
         if (sheet_ != nullptr && ScreenshotsWanted()) {
@@ -556,6 +564,11 @@ public:
             closed.unloaded = unloaded.freed;
         }
         Unload();
+        // The shell's window outlives the sheet and the extension.
+        if (owner_ != nullptr && IsWindow(owner_)) {
+            DestroyWindow(owner_);
+        }
+        owner_ = nullptr;
         return closed;
     }
 
@@ -840,6 +853,7 @@ private:
     UINT_PTR pollTimer_ = 0;
     std::vector<ExtensionSession> sessions_;
     bool extensionLoaded_ = false;
+    HWND owner_ = nullptr;
     HWND sheet_ = nullptr;
     std::size_t clearedLines_ = 0;
 };

@@ -3,6 +3,7 @@
 // extension's entries for message boxes, help, hooks, timers, screen DCs and graphics objects
 // are pointed at recorders that pass every call on to the system.
 #include "windows_observer.h"
+#include "windows_panel.h"
 
 #include <winternl.h>
 
@@ -52,8 +53,9 @@ int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     ObserverState& state = State();
     const std::size_t index = state.calls.messageBoxes.size();
-    state.calls.messageBoxes.push_back(
-        MessageBoxSeen{caption != nullptr ? caption : "Error", text != nullptr ? text : "", type, 0});
+    const bool ownedBySheet = owner != nullptr && owner == DisplaySheetWindow();
+    state.calls.messageBoxes.push_back(MessageBoxSeen{caption != nullptr ? caption : "Error",
+                                                      text != nullptr ? text : "", type, 0, ownedBySheet});
     const int answer = MessageBoxA(owner, text, caption, type);
     state.calls.messageBoxes[index].answer = answer;
     return answer;
@@ -91,7 +93,7 @@ INT_PTR WINAPI RecordDialogBox(HINSTANCE instance, LPCSTR name, HWND owner, DLGP
 
 BOOL WINAPI RecordWinHelp(HWND window, LPCSTR path, UINT command, ULONG_PTR data)
 {
-    HelpCall call{path != nullptr ? path : "", command, {}};
+    HelpCall call{path != nullptr ? path : "", command, {}, window != nullptr ? GetDlgCtrlID(window) : 0};
     if ((command == HELP_WM_HELP || command == HELP_CONTEXTMENU) && data != 0) {
         const auto* ids = reinterpret_cast<const DWORD*>(data);
         for (int i = 0; i < 256 && (ids[2 * i] != 0 || ids[2 * i + 1] != 0); ++i) {
@@ -99,7 +101,6 @@ BOOL WINAPI RecordWinHelp(HWND window, LPCSTR path, UINT command, ULONG_PTR data
         }
     }
     State().calls.help.push_back(std::move(call));
-    (void)window;
     // The viewer itself is not started: a scenario looks at what was asked of it.
     return TRUE;
 }

@@ -38,9 +38,10 @@ std::vector<HPROPSHEETPAGE> PagesOf(const std::vector<ExtensionSession>& session
 
 // The sheet "Display Properties" with the Settings page first and the extensions' pages
 // after it. Modeless: the caller's loop passes messages through PumpDisplaySheetMessage and
-// the sheet is destroyed when the user has closed it. Modal: returns when it is closed.
+// the sheet is destroyed when the user has closed it; `owner`, when given, owns it. Modal:
+// returns when it is closed.
 HWND OpenModelessDisplaySheet(HINSTANCE resources, PageLayout layout,
-                              const std::vector<HPROPSHEETPAGE>& pages);
+                              const std::vector<HPROPSHEETPAGE>& pages, HWND owner = nullptr);
 bool RunModalDisplaySheet(HINSTANCE resources, PageLayout layout, const std::vector<HPROPSHEETPAGE>& pages);
 // True when the message went to the sheet's dialog manager; destroys the sheet once closed.
 bool PumpDisplaySheetMessage(MSG& message);

@@ -72,7 +72,7 @@ INT_PTR CALLBACK ObservedPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
 }
 
 INT_PTR CreateSheet(HINSTANCE resources, PageLayout layout, const std::vector<HPROPSHEETPAGE>& extra,
-                    bool modeless)
+                    bool modeless, HWND owner)
 {
     SheetState& state = State();
     state = SheetState{};
@@ -91,6 +91,7 @@ INT_PTR CreateSheet(HINSTANCE resources, PageLayout layout, const std::vector<HP
     PROPSHEETHEADERA header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_USECALLBACK | (modeless ? PSH_MODELESS : 0);
+    header.hwndParent = owner;
     header.hInstance = resources;
     header.pszCaption = "Display Properties";
     header.nPages = static_cast<UINT>(pages.size());
@@ -110,10 +111,10 @@ void EndSheet(HWND sheet)
 }  // namespace
 
 HWND OpenModelessDisplaySheet(HINSTANCE resources, PageLayout layout,
-                              const std::vector<HPROPSHEETPAGE>& pages)
+                              const std::vector<HPROPSHEETPAGE>& pages, HWND owner)
 {
     InitCommonControls();
-    const INT_PTR sheet = CreateSheet(resources, layout, pages, true);
+    const INT_PTR sheet = CreateSheet(resources, layout, pages, true, owner);
     if (sheet == 0 || sheet == -1) {
         return nullptr;
     }
@@ -124,7 +125,7 @@ HWND OpenModelessDisplaySheet(HINSTANCE resources, PageLayout layout,
 bool RunModalDisplaySheet(HINSTANCE resources, PageLayout layout, const std::vector<HPROPSHEETPAGE>& pages)
 {
     InitCommonControls();
-    const INT_PTR result = CreateSheet(resources, layout, pages, false);
+    const INT_PTR result = CreateSheet(resources, layout, pages, false, nullptr);
     State().activity.closed = true;
     State().sheet = nullptr;
     return result != -1;
@@ -149,9 +150,9 @@ HWND DisplaySheetWindow()
     return State().sheet;
 }
 
-HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout)
+HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout, HWND owner)
 {
-    return OpenModelessDisplaySheet(resources, layout, {});
+    return OpenModelessDisplaySheet(resources, layout, {}, owner);
 }
 
 bool RunDisplaySheet(HINSTANCE resources, PageLayout layout)

@@ -113,8 +113,10 @@ class WinsimHarness final : public WindowPanelHarness {
 public:
     ~WinsimHarness() override
     {
-        if (sheet_ != nullptr && IsWindow(sheet_)) {
-            DestroyWindow(sheet_);
+        for (const HWND window : {sheet_, owner_}) {
+            if (window != nullptr && IsWindow(window)) {
+                DestroyWindow(window);
+            }
         }
         std::error_code ignored;
         if (!directory_.empty()) {
@@ -138,7 +140,12 @@ public:
         }
         extensionLoaded_ = LoadDisplayExtension(kExtensionPath, session_);
         SetSettingsPageOptions(SettingsPageOptions{options.layout, kDriverPath, options.pageRefusesApply});
-        sheet_ = OpenDisplaySheet(resources_, options.layout);
+        owner_ = CreateSheetOwner(options.sheetOwner);
+        if (owner_ == nullptr && !options.sheetOwner.empty()) {
+            return false;
+        }
+        sheet_ = OpenDisplaySheet(resources_, options.layout, owner_);
+        sheetOpened_ = sheet_;
         Settle();
         return sheet_ != nullptr;
     }
@@ -167,6 +174,11 @@ public:
             FreeLibrary(resources_);
             resources_ = nullptr;
         }
+        // The shell's window outlives the sheet and the extension.
+        if (owner_ != nullptr && IsWindow(owner_)) {
+            DestroyWindow(owner_);
+        }
+        owner_ = nullptr;
         return closed;
     }
 
@@ -249,7 +261,8 @@ public:
     {
         std::vector<MessageBoxSeen> seen;
         for (const auto& box : winsim::MessageBoxes()) {
-            seen.push_back(MessageBoxSeen{box.caption, box.text, box.type, box.result});
+            const bool ownedBySheet = box.owner != nullptr && box.owner == sheetOpened_;
+            seen.push_back(MessageBoxSeen{box.caption, box.text, box.type, box.result, ownedBySheet});
         }
         return seen;
     }
@@ -289,7 +302,8 @@ public:
     {
         std::vector<HelpCall> calls;
         for (const auto& call : winsim::WinHelpCalls()) {
-            HelpCall help{call.path, call.command, {}};
+            HelpCall help{
+                call.path, call.command, {}, call.window != nullptr ? GetDlgCtrlID(call.window) : 0};
             for (const auto& [id, context] : call.helpIds) {
                 help.helpIds.emplace_back(id, context);
             }
@@ -387,7 +401,9 @@ private:
     HINSTANCE resources_ = nullptr;
     ExtensionSession session_;
     bool extensionLoaded_ = false;
+    HWND owner_ = nullptr;
     HWND sheet_ = nullptr;
+    HWND sheetOpened_ = nullptr;  // kept after the sheet closes, to tell the owner of its boxes
 };
 
 }  // namespace

@@ -136,14 +136,14 @@ INT_PTR CALLBACK SheetProc(HWND sheet, UINT message, WPARAM wParam, LPARAM /*lPa
 
 }  // namespace
 
-HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout)
+HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout, HWND owner)
 {
     SheetState& state = State();
     state.resources = resources;
     state.layout = layout;
     state.activity = SheetActivity{};
     const HWND sheet =
-        CreateDialogParamA(resources, MAKEINTRESOURCEA(IDD_DISPLAY_SHEET), nullptr, SheetProc, 0);
+        CreateDialogParamA(resources, MAKEINTRESOURCEA(IDD_DISPLAY_SHEET), owner, SheetProc, 0);
     if (sheet == nullptr || !IsWindow(sheet)) {
         return nullptr;
     }

@@ -28,14 +28,6 @@ bool SameText(const char* a, const char* b)
     return *a == *b;
 }
 
-void RecordSheet(HWND target)
-{
-    HWND parent = GetParent(target);
-    if (parent != nullptr && ReadCaption(parent)) {
-        SetPropertySheet(parent);
-    }
-}
-
 bool IsSettingsPage(HWND target)
 {
     if (!ReadCaption(target)) {
@@ -45,11 +37,21 @@ bool IsSettingsPage(HWND target)
     return title != nullptr && SameText(gCaption, title);
 }
 
-void Capture(HWND page)
+// The sheet is the window that holds the page, with a caption of its own. Dialogs seen
+// before the page tell nothing: the sheet is itself a dialog, and its owner (a host window
+// such as the Control Panel's) may have a caption too.
+HWND SheetHolding(HWND page)
 {
+    HWND parent = GetParent(page);
+    return parent != nullptr && ReadCaption(parent) ? parent : nullptr;
+}
+
+void Capture(HWND page, HWND sheet)
+{
+    SetPropertySheet(sheet);
     SetSettingsPage(page);
     SubclassPage(page);
-    SubclassTopLevel(GetPropertySheet());
+    SubclassTopLevel(sheet);
     RemovePageHook();
 }
 
@@ -58,14 +60,11 @@ void WatchInitDialog(const CWPSTRUCT* message)
     if (message->message != WM_INITDIALOG || message->hwnd == nullptr || !IsWindow(message->hwnd)) {
         return;
     }
-    if (GetPropertySheet() == nullptr) {
-        RecordSheet(message->hwnd);
-        if (GetPropertySheet() == nullptr) {
-            return;
-        }
+    if (GetSettingsPage() != nullptr || !IsSettingsPage(message->hwnd)) {
+        return;
     }
-    if (GetSettingsPage() == nullptr && IsSettingsPage(message->hwnd)) {
-        Capture(message->hwnd);
+    if (HWND sheet = SheetHolding(message->hwnd)) {
+        Capture(message->hwnd, sheet);
     }
 }
 
@@ -75,18 +74,25 @@ WNDPROC ReplaceProcedure(HWND window, WNDPROC procedure)
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
 }
 
+// Gives `window` its previous procedure back only while it is still there and still runs
+// `ours`: by detach the sheet has usually been destroyed, and Windows 9x may have given its
+// handle to another window since.
+void RestoreProcedure(HWND window, WNDPROC ours, WNDPROC previous)
+{
+    if (previous != nullptr && IsWindow(window) &&
+        GetWindowLongPtrA(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(ours)) {
+        ReplaceProcedure(window, previous);
+    }
+}
+
 void RestoreTopLevel()
 {
-    if (GetPrevTopLevelProc() != nullptr) {
-        ReplaceProcedure(GetTopLevelWindow(), GetPrevTopLevelProc());
-    }
+    RestoreProcedure(GetTopLevelWindow(), TopLevelProc, GetPrevTopLevelProc());
 }
 
 void RestorePage()
 {
-    if (GetPrevPageProc() != nullptr) {
-        ReplaceProcedure(GetSettingsPage(), GetPrevPageProc());
-    }
+    RestoreProcedure(GetSettingsPage(), PageProc, GetPrevPageProc());
 }
 
 }  // namespace

@@ -34,6 +34,31 @@ constexpr HelpIdTable MakeHelpIdTable()
 
 constexpr HelpIdTable kHelpIdTable = MakeHelpIdTable();
 
+// Whether WinHelp finds the screen-area topic for the window: a control of the page whose
+// identifier the help-id table lists.
+bool HasScreenAreaTopic(HWND window)
+{
+    if (window == nullptr || GetParent(window) != GetSettingsPage()) {
+        return false;
+    }
+    DWORD id = static_cast<DWORD>(GetWindowLongA(window, GWL_ID));
+    for (uint32_t i = 0; i < kHelpedControls; ++i) {
+        if (kHelpIdTable.pairs[2 * i] == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The window that WinHelp shows the topic for. A right click over a label or the row's
+// background names the page itself, and F1 names the focused control wherever it is; neither
+// has the topic, and the screen-area slider, which has it in both layouts, stands in for them.
+HWND HelpSubject(HWND window)
+{
+    HWND slider = GetScreenSlider();
+    return HasScreenAreaTopic(window) || slider == nullptr ? window : slider;
+}
+
 // Shows the screen-area topic when (x, y) lies in the help area; false, showing nothing,
 // elsewhere.
 bool ShowContextHelp(HWND window, UINT command, int x, int y)
@@ -50,7 +75,7 @@ bool ShowContextHelp(HWND window, UINT command, int x, int y)
     if (!PathBesideModule(GetHelpModule(), "VAZIDAVO.HLP", path, sizeof path)) {
         return false;
     }
-    WinHelpA(window, path, command, reinterpret_cast<ULONG_PTR>(kHelpIdTable.pairs));
+    WinHelpA(HelpSubject(window), path, command, reinterpret_cast<ULONG_PTR>(kHelpIdTable.pairs));
     return true;
 }
 
@@ -91,9 +116,12 @@ LRESULT OnHelp(HWND window, WPARAM wParam, LPARAM lParam)
 
 LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    int x = LOWORD(lParam);
-    int y = HIWORD(lParam);
-    if (ShowContextHelp(reinterpret_cast<HWND>(wParam), HELP_CONTEXTMENU, x, y)) {
+    // Signed: a monitor left of or above the first has negative screen coordinates.
+    int x = static_cast<int16_t>(LOWORD(lParam));
+    int y = static_cast<int16_t>(HIWORD(lParam));
+    // (-1, -1) is the keyboard's context menu, which has no point on the screen.
+    bool fromKeyboard = x == -1 && y == -1;
+    if (!fromKeyboard && ShowContextHelp(reinterpret_cast<HWND>(wParam), HELP_CONTEXTMENU, x, y)) {
         return 0;
     }
     return PassToPage(window, WM_CONTEXTMENU, wParam, lParam);

@@ -197,7 +197,9 @@ void SubclassPreview(HWND window)
 
 void RestorePreview()
 {
-    if (gPrevPreviewProc != nullptr) {
+    // By detach the control is usually gone, and its handle may name another window by then.
+    if (gPrevPreviewProc != nullptr && IsWindow(gPreviewControl) &&
+        GetWindowLongPtrA(gPreviewControl, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PreviewProc)) {
         SetWindowLongPtrA(gPreviewControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gPrevPreviewProc));
     }
 }

@@ -186,6 +186,8 @@ TEST_F(HandshakeTest, MissingLibraryFailsAndRestoresTheErrorMode)
     const int callsBefore = winsim::SetErrorModeCalls();
 
     EXPECT_EQ(OpenDriverLink(LoadComponentModule()), DriverFailed);
+    EXPECT_EQ(winsim::ErrorModeAtLastLoad(), static_cast<UINT>(SEM_NOOPENFILEERRORBOX))
+        << "the system shows no box of its own for the missing file";
     EXPECT_EQ(winsim::CurrentErrorMode(), static_cast<UINT>(SEM_FAILCRITICALERRORS));
     EXPECT_EQ(winsim::SetErrorModeCalls() - callsBefore, 2);
     EXPECT_EQ(GetLinkUseCount(), 0);

@@ -118,6 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CursorCase{"OneAxisOutside", {100, 400}, 0, true, {484, 400}},
                       CursorCase{"LeftHeldOutsideSendsNothing", {100, 100}, VK_LBUTTON, false, {100, 100}},
                       CursorCase{"LeftHeldInsideSends", {500, 400}, VK_LBUTTON, true, {500, 400}},
+                      CursorCase{"LeftHeldXOutsideSendsNothing", {100, 400}, VK_LBUTTON, false, {100, 400}},
+                      CursorCase{"LeftHeldYOutsideSendsNothing", {500, 100}, VK_LBUTTON, false, {500, 100}},
                       CursorCase{"MiddleHeldOutsideSendsNothing", {100, 100}, VK_MBUTTON, false, {100, 100}},
                       CursorCase{"RightHeldOutsideSendsNothing", {100, 100}, VK_RBUTTON, false, {100, 100}}),
     [](const ::testing::TestParamInfo<CursorCase>& info) { return std::string(info.param.name); });

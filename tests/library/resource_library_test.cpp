@@ -313,9 +313,11 @@ TEST_F(ResourceLibraryTest, ShowResMessageShowsTheLibrarysTextsAndAnswers)
     HWND owner = CreateWindowExA(0, "STATIC", "Display Properties", WS_POPUP, 0, 0, 100, 100, nullptr,
                                  nullptr, nullptr, nullptr);
     ASSERT_NE(owner, nullptr);
+    const char* held = LoadResString(40);
     winsim::ScriptAnswerMessageBox(IDCANCEL);
     EXPECT_EQ(ShowResMessage(owner, ResSettingsPageTitle, ResBoxCaption, MB_OKCANCEL | MB_ICONINFORMATION),
               IDCANCEL);
+    EXPECT_STREQ(held, "Second string") << "the box's texts have buffers of their own";
     const std::vector<Box> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].owner, owner);

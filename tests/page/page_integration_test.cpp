@@ -74,17 +74,19 @@ TEST_F(PageIntegrationTest, OnlyAnInitDialogWithHookCodeZeroRecordsAnything)
     EXPECT_TRUE(IsPageHookInstalled());
 }
 
-TEST_F(PageIntegrationTest, ASheetWithoutCaptionIsNotRecordedUntilOneWithACaptionComes)
+TEST_F(PageIntegrationTest, APageWhoseParentHasNoCaptionIsNotCaptured)
 {
     const HWND untitled = Window("");
     Hook(Window("Settings", untitled, WS_CHILD));
     EXPECT_EQ(GetPropertySheet(), nullptr);
-    EXPECT_EQ(GetSettingsPage(), nullptr) << "no page is captured before a sheet is known";
+    EXPECT_EQ(GetSettingsPage(), nullptr);
+    EXPECT_TRUE(IsPageHookInstalled());
 
     const HWND sheet = Window("Display Properties");
-    Hook(Window("Background", sheet, WS_CHILD));
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    Hook(page);
     EXPECT_EQ(GetPropertySheet(), sheet);
-    EXPECT_EQ(GetSettingsPage(), nullptr);
+    EXPECT_EQ(GetSettingsPage(), page);
 }
 
 TEST_F(PageIntegrationTest, OneMessageCanRecordTheSheetAndCaptureThePage)
@@ -124,19 +126,24 @@ TEST_F(PageIntegrationTest, ACaptionIsComparedByItsFirst127Characters)
     EXPECT_EQ(GetSettingsPage(), nullptr);
 }
 
-TEST_F(PageIntegrationTest, APageOfAnotherParentIsCapturedAndTheRecordedSheetIsSubclassed)
+TEST_F(PageIntegrationTest, TheSheetIsThePagesParentWhateverDialogsCameBefore)
 {
-    const HWND frame = Window("Control Panel");
-    const HWND sheet = Window("Display Properties", frame, WS_CHILD);
-    Hook(Window("Background", sheet, WS_CHILD));
-    const HWND elsewhere = Window("Other sheet");
-    const HWND page = Window("Settings", elsewhere, WS_CHILD);
+    // The sheet is a dialog owned by a host window with a caption, and other dialogs with
+    // captioned parents open before the page.
+    const HWND host = Window("Control Panel");
+    const HWND sheet = Window("Display Properties", host);
+    const HWND other = Window("Other sheet");
+    Hook(sheet);
+    Hook(Window("Background", other, WS_CHILD));
+    const WNDPROC sheetProc = ProcOf(sheet);
+    const HWND page = Window("Settings", sheet, WS_CHILD);
     Hook(page);
     EXPECT_EQ(GetSettingsPage(), page);
     EXPECT_EQ(GetPropertySheet(), sheet);
-    EXPECT_EQ(GetTopLevelWindow(), frame) << "the walk goes up from the recorded sheet";
-    EXPECT_EQ(ProcOf(frame), &TopLevelProc);
-    EXPECT_NE(ProcOf(elsewhere), &TopLevelProc);
+    EXPECT_EQ(GetTopLevelWindow(), host) << "the walk goes up from the sheet to its owner";
+    EXPECT_EQ(ProcOf(host), &TopLevelProc);
+    EXPECT_EQ(ProcOf(sheet), sheetProc);
+    EXPECT_NE(ProcOf(other), &TopLevelProc);
 
     // The hook is gone: a second Settings page is not taken over.
     const HWND second = Window("Settings", sheet, WS_CHILD);
@@ -161,17 +168,46 @@ TEST_F(PageIntegrationTest, DetachBeforeThePageIsLaidOutRestoresTheSheetAndThePa
 
 TEST_F(PageIntegrationTest, DetachRestoresTheTopLevelWindowBeforeThePage)
 {
-    // The page is itself the top-level window: subclassed first as the page, then as the
-    // top-level window, so only the reverse order gives it its own procedure back.
+    // One window subclassed first as the page, then as the top-level window: only the
+    // reverse order gives it its own procedure back.
     const HWND page = Window("Settings");
     const WNDPROC own = ProcOf(page);
-    Hook(Window("Background", page, WS_CHILD));
-    ASSERT_EQ(GetPropertySheet(), page);
-    Hook(page);
+    RemovePageHook();
+    SubclassPage(page);
+    SubclassTopLevel(page);
     ASSERT_EQ(GetTopLevelWindow(), page);
     EXPECT_EQ(GetPrevTopLevelProc(), &PageProc);
     ReleasePageIntegration();
     EXPECT_EQ(ProcOf(page), own);
+}
+
+TEST_F(PageIntegrationTest, DetachGivesProceduresBackOnlyToWindowsThatStillRunTheComponents)
+{
+    // As on Windows 9x, a destroyed window's handle goes to the next window made.
+    winsim::ReuseWindowHandles(true);
+    const HWND sheet = Window("Display Properties");
+    const HWND page = Window("Settings", sheet, WS_CHILD);
+    const HWND preview = Window("", page, WS_CHILD, 1205);
+    Hook(page);
+    SubclassPreview(preview);
+
+    // The sheet is subclassed after the component; the page and its preview are destroyed and
+    // their handles given to windows of another module.
+    SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordingProc));
+    ASSERT_TRUE(DestroyWindow(page));
+    const auto button = [&] {
+        return CreateWindowExA(0, "Button", "Foreign", WS_CHILD, 0, 0, 10, 10, sheet, nullptr, nullptr,
+                               nullptr);
+    };
+    const HWND foreign[] = {button(), button()};
+    ASSERT_EQ(foreign[0], page);
+    ASSERT_EQ(foreign[1], preview);
+    const WNDPROC foreignProc = ProcOf(foreign[0]);
+
+    ReleasePageIntegration();
+    EXPECT_EQ(ProcOf(sheet), &RecordingProc);
+    EXPECT_EQ(ProcOf(foreign[0]), foreignProc);
+    EXPECT_EQ(ProcOf(foreign[1]), foreignProc);
 }
 
 TEST_F(PageIntegrationTest, DetachWithoutACaptureRemovesTheHookOnly)
@@ -191,8 +227,10 @@ protected:
         sheet_ = Window("Display Properties", nullptr, WS_POPUP | WS_VISIBLE, 0, {0, 0, 400, 400});
         page_ = Window("Settings", sheet_, WS_CHILD | WS_VISIBLE, 0, {0, 0, 400, 400});
         helpArea_ = Window("Screen area", page_, WS_CHILD | WS_VISIBLE, 1213, {100, 100, 200, 150});
+        screenSlider_ = Window("", page_, WS_CHILD | WS_VISIBLE, 100, {110, 110, 190, 130});
         RemovePageHook();
         SetSettingsPage(page_);
+        SetScreenSlider(screenSlider_);
         SetPrevPageProc(RecordingProc);
         SetHelpModule(instance_);
         gSeen.clear();
@@ -211,6 +249,7 @@ protected:
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
     HWND helpArea_ = nullptr;
+    HWND screenSlider_ = nullptr;
 };
 
 TEST_F(PageRoutingTest, NotificationsOtherThanApplyReachThePage)
@@ -251,12 +290,45 @@ TEST_F(PageRoutingTest, ContextMenusInsideShowHelpAndFromTheKeyboardGoToThePage)
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), MAKELPARAM(199, 149)), 0);
     ASSERT_EQ(winsim::WinHelpCalls().size(), 1u);
     EXPECT_EQ(winsim::WinHelpCalls()[0].command, static_cast<UINT>(HELP_CONTEXTMENU));
+    EXPECT_EQ(winsim::WinHelpCalls()[0].window, helpArea_);
     EXPECT_TRUE(gSeen.empty());
+    // Over the row's background the page itself is named, which has no topic.
+    EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(100, 100)), 0);
+    ASSERT_EQ(winsim::WinHelpCalls().size(), 2u);
+    EXPECT_EQ(winsim::WinHelpCalls()[1].window, screenSlider_);
 
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(helpArea_), -1), 77);
     EXPECT_EQ(PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), MAKELPARAM(99, 120)), 77);
     EXPECT_EQ(gSeen.size(), 2u);
-    EXPECT_EQ(winsim::WinHelpCalls().size(), 1u);
+    EXPECT_EQ(winsim::WinHelpCalls().size(), 2u);
+}
+
+TEST_F(PageRoutingTest, ContextMenusReadNegativeScreenCoordinatesAndTheKeyboardsGoesToThePage)
+{
+    // The help area on a monitor left of and above the first, around (-1, -1).
+    RECT area = {};
+    GetWindowRect(helpArea_, &area);
+    RECT sheet = {};
+    GetWindowRect(sheet_, &sheet);
+    SetWindowPos(sheet_, nullptr, sheet.left - 50 - area.left, sheet.top - 20 - area.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(GetWindowRect(helpArea_, &area));
+    ASSERT_EQ(area.left, -50);
+    ASSERT_EQ(area.top, -20);
+
+    const struct {
+        LPARAM where;
+        bool help;
+    } cases[] = {
+        {MAKELPARAM(-50, -20), true},  {MAKELPARAM(49, 29), true},  {MAKELPARAM(-51, -20), false},
+        {MAKELPARAM(-50, -21), false}, {MAKELPARAM(-1, -1), false}, {-1, false},
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = winsim::WinHelpCalls().size();
+        const LRESULT result = PageProc(page_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(page_), c.where);
+        EXPECT_EQ(result, c.help ? 0 : 77) << std::hex << c.where;
+        EXPECT_EQ(winsim::WinHelpCalls().size(), before + (c.help ? 1 : 0)) << std::hex << c.where;
+    }
 }
 
 TEST_F(PageRoutingTest, WithoutAHelpAreaF1AndContextMenusGoToThePage)

@@ -215,6 +215,15 @@ TEST_F(PreviewTest, AtRestTheDesktopIsDrawnUnscaledInTheMonitorsScreen)
     Save(shown, "rest");
 }
 
+TEST_F(PreviewTest, TheScreenStepsCountDownFromTheScreenSlidersOwnMaximum)
+{
+    Start(KV_RLB_PATH);
+    // Fewer screen sizes than desktop sizes: the screen slider ends before the desktop slider.
+    SendMessageA(screenSlider_, TBM_SETRANGE, TRUE, MAKELPARAM(0, 2));
+    SetPositions(0, 2);
+    EXPECT_EQ(FirstDifference(Paint(), [&](int x, int y) { return Unscaled(x, y, false); }), "");
+}
+
 TEST_F(PreviewTest, TheOverlayIsDrawnExactlyWhenThePositionsAreEqual)
 {
     Start(KV_RLB_PATH);

@@ -72,6 +72,14 @@ protected:
 
     bool Cloned() const { return GetParam() == PageLayout::Cloned; }
 
+    // Every box the extension shows belongs to the property sheet, whatever window owns the sheet.
+    void TearDown() override
+    {
+        for (const deskhost::MessageBoxSeen& box : panel_->MessageBoxes()) {
+            EXPECT_TRUE(box.ownedBySheet) << box.text;
+        }
+    }
+
     // The driver requests that changed something since the last call.
     std::vector<std::string> DriverChanges()
     {

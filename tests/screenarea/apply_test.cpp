@@ -185,6 +185,14 @@ TEST_F(ApplyTest, NoAnswerWithinFiveSecondsClosesTheDialogAsNoAndRestores)
     EXPECT_EQ(boxes[1].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
 }
 
+// No test ran, and none is left under way.
+void ExpectNoTest()
+{
+    EXPECT_EQ(DialogsOpened(), 0);
+    EXPECT_FALSE(IsApplyPending());
+    EXPECT_EQ(winsim::LiveTimers(), 0);
+}
+
 // A refused size is not tested: the controls go back to the size in force, so that the next
 // Apply of the same choice asks again. The user is told when the library has the words for it.
 struct RefusalCase {
@@ -219,13 +227,8 @@ TEST_P(RefusedSizeTest, IsNotTestedAndTheControlsShowTheSizeInForce)
                   "The display driver did not accept the new screen area. The screen area in force has not "
                   "changed.");
     }
-    EXPECT_EQ(DialogsOpened(), 0);
-    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
-    EXPECT_EQ(ScreenPos(), 1);
-    EXPECT_EQ(Label(), SizeText(800, 600));
-    EXPECT_EQ(GetSavedScreenPos(), 1);
-    EXPECT_FALSE(IsApplyPending());
-    EXPECT_EQ(winsim::LiveTimers(), 0);
+    ExpectNoTest();
+    ExpectInForceAndShown(1, {800, 600});
 }
 
 INSTANTIATE_TEST_SUITE_P(Libraries, RefusedSizeTest,
@@ -258,13 +261,8 @@ TEST_P(UnrunnableTest, LeavesThePreviousSizeInForce)
     const Events_ events = Events();
     EXPECT_EQ(std::count(events.begin(), events.end(), "set size 640x480"), GetParam().sizeTried ? 1 : 0);
     EXPECT_EQ(winsim::MessageBoxes().size(), GetParam().boxes);
-    EXPECT_EQ(DialogsOpened(), 0);
-    EXPECT_EQ(Viewport(), (kvapi::Size{800, 600}));
-    EXPECT_EQ(ScreenPos(), 1);
-    EXPECT_EQ(Label(), SizeText(800, 600));
-    EXPECT_EQ(GetSavedScreenPos(), 1);
-    EXPECT_FALSE(IsApplyPending());
-    EXPECT_EQ(winsim::LiveTimers(), 0);
+    ExpectNoTest();
+    ExpectInForceAndShown(1, {800, 600});
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,6 +1,6 @@
 // The confirmation dialog from the resource library: where it opens, where the focus
 // starts, what the dialog manager makes of Enter and Escape, what IDOK and IDCANCEL mean;
-// a library without it; and the timer firing with no dialog open.
+// a library without it; and the timer firing with no dialog open, or for another timer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -189,6 +189,29 @@ TEST_F(ScreenAreaTest, TheTimerFiringWithNoDialogOpenRejectsByItself)
     EXPECT_EQ(Label(), SizeText(800, 600));
     EXPECT_EQ(GetSavedScreenPos(), 1);
     EXPECT_EQ(winsim::LiveTimers(), 0) << "the timer fires once";
+}
+
+TEST_F(ScreenAreaTest, ATimerWithAnotherIdentifierOnTheSameProcedureDoesNothing)
+{
+    Start();
+    DragScreen(0);
+    ASSERT_EQ(SetViewportSize(640, 480), DriverOk);
+    winsim::PumpMessages();
+    ForgetEvents();
+
+    // Both timers run the confirmation's procedure; the one started last is the confirmation.
+    StartConfirmTimer(page_, kConfirmTimerId + 1, 1000);
+    StartConfirmTimer(page_, kConfirmTimerId, kConfirmTimerPeriod);
+    winsim::ScriptAdvanceClock(1000);
+    winsim::ScriptCall("stop the other timer", [this] {
+        KillTimer(page_, kConfirmTimerId + 1);
+        Note("other timer");
+    });
+    winsim::ScriptAdvanceClock(kConfirmTimerPeriod - 1000);
+    AnswerBox(IDOK);
+    ASSERT_TRUE(winsim::RunUntil([] { return winsim::ScriptPending() == 0; }));
+
+    EXPECT_EQ(Events(), Join({{"other timer"}, SetSize(800, 600), {"displaychange", "notice"}}));
 }
 
 }  // namespace

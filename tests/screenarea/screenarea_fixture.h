@@ -373,6 +373,14 @@ protected:
         return std::to_string(width) + " by " + std::to_string(height) + " pixels";
     }
     static kvapi::Size Viewport() { return Driver().config().viewport; }
+    // The screen area in force, saved as the one to go back to, and shown by the slider and label.
+    void ExpectInForceAndShown(int position, kvapi::Size size) const
+    {
+        EXPECT_EQ(Viewport(), size);
+        EXPECT_EQ(GetSavedScreenPos(), position);
+        EXPECT_EQ(ScreenPos(), position);
+        EXPECT_EQ(Label(), SizeText(static_cast<int>(size.width), static_cast<int>(size.height)));
+    }
 
     testsupport::Sandbox system_{kSystemDirectory};
     HWND sheet_ = nullptr;

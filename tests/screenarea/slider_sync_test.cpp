@@ -62,6 +62,27 @@ TEST_F(SliderSyncTest, ScreenSliderAtOrBelowTheDesktopLeavesThePageAlone)
     EXPECT_EQ(DesktopPos(), 2);
 }
 
+// The screen area is the whole desktop, so the screen slider follows the desktop slider. In
+// the Cloned layout nothing else on the page is repainted along with the screen slider.
+TEST_F(ScreenAreaTest, TheScreenSliderIsRedrawnWhereverItIsMovedOrRanged)
+{
+    Options options;
+    options.adapter = PanningAdapter(FiveSizes(), FiveSizes(), {1024, 768}, {1024, 768});
+    options.layout = LayoutCloned;
+    Start(options);
+    ASSERT_TRUE(GetSizesEqual());
+    ASSERT_FALSE(GetUpdateRect(screenSlider_, nullptr, FALSE));
+
+    DragDesktop(4);
+    ASSERT_EQ(ScreenPos(), 4);
+    EXPECT_TRUE(GetUpdateRect(screenSlider_, nullptr, FALSE)) << "moved along with the desktop";
+
+    winsim::PumpMessages();
+    ASSERT_FALSE(GetUpdateRect(screenSlider_, nullptr, FALSE));
+    SendMessageA(page_, WM_COMMAND, MAKEWPARAM(ControlId(RoleRangeCommand), 0), 0);
+    EXPECT_TRUE(GetUpdateRect(screenSlider_, nullptr, FALSE)) << "ranged again";
+}
+
 TEST_F(SliderSyncTest, WhileTheSizesAreEqualTheScreenFollowsTheDesktopBothWays)
 {
     DragScreen(2);

@@ -240,10 +240,12 @@ TEST(KernelModules, EndProcessDetachesInReverseLoadOrder)
     EXPECT_FALSE(winsim::IsModuleLoaded(unloaded));
 }
 
-TEST(KernelProcess, SetErrorModeAnswersThePreviousModeAndIsCounted)
+TEST(KernelProcess, TheErrorModeIsAnsweredCountedAndSeenByLoads)
 {
     EXPECT_EQ(SetErrorMode(SEM_NOOPENFILEERRORBOX), 0u);
     EXPECT_EQ(winsim::CurrentErrorMode(), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
+    EXPECT_EQ(LoadLibraryA("C:\\NOWHERE\\MISSING.DLL"), nullptr);
+    EXPECT_EQ(winsim::ErrorModeAtLastLoad(), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
     EXPECT_EQ(SetErrorMode(0), static_cast<UINT>(SEM_NOOPENFILEERRORBOX));
     EXPECT_EQ(winsim::SetErrorModeCalls(), 2);
     EXPECT_EQ(GetCurrentThreadId(), GetCurrentThreadId());

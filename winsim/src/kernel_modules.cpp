@@ -38,6 +38,7 @@ struct Registry {
     std::string imagePath = "C:\\WINDOWS\\RUNDLL32.EXE";
     std::vector<Module> modules;
     unsigned long nextLoadSequence = 1;
+    UINT errorModeAtLastLoad = 0;
 };
 
 // Lives until the process ends, so that calls made while the process exits still find it.
@@ -286,6 +287,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName)
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName)
 {
     const bool failing = winsim::detail::FailableCall("LoadLibraryA");
+    State().errorModeAtLastLoad = winsim::CurrentErrorMode();
     if (fileName == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -412,6 +414,11 @@ int ModuleLoadCount(HMODULE module)
     }
     const Module* found = FindRegistered(module);
     return found == nullptr ? 0 : found->loadCount;
+}
+
+UINT ErrorModeAtLastLoad()
+{
+    return State().errorModeAtLastLoad;
 }
 
 void EndProcess()

@@ -35,6 +35,8 @@ struct Windows {
     std::map<std::uintptr_t, std::unique_ptr<Window>> table;
     std::vector<WindowClass> classes;
     std::uintptr_t nextHandle = 0x00010020;
+    bool reuseHandles = false;
+    std::vector<std::uintptr_t> freedHandles;  // the last freed at the back
     std::uint64_t nextSequence = 1;
     ATOM nextAtom = 0xC000;
     bool classesRegistered = false;
@@ -48,7 +50,8 @@ Windows& State()
 }
 
 constexpr std::uintptr_t kDesktopHandle = 0x00010010;
-// Handles are never reused, so that a destroyed window's handle stays invalid.
+// Unless told to reuse them, handles are never reused, so that a destroyed window's handle
+// stays invalid.
 constexpr std::uintptr_t kHandleSpacing = 4;
 constexpr ATOM kDialogAtom = 0x8002;
 constexpr const char* kDialogClassName = "#32770";
@@ -200,6 +203,22 @@ void FreeWindowTree(HWND window)
     Unlink(window);
     winsim::detail::RemovePostedMessages(window);
     State().table.erase(Key(window));
+    if (State().reuseHandles) {
+        State().freedHandles.push_back(Key(window));
+    }
+}
+
+HWND NewHandle()
+{
+    Windows& windows = State();
+    if (windows.reuseHandles && !windows.freedHandles.empty()) {
+        const std::uintptr_t reused = windows.freedHandles.back();
+        windows.freedHandles.pop_back();
+        return HandleOf(reused);
+    }
+    const HWND handle = HandleOf(windows.nextHandle);
+    windows.nextHandle += kHandleSpacing;
+    return handle;
 }
 
 void DestroyOwnedWindows(HWND owner)
@@ -548,8 +567,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                          windowName, className, exStyle};
     Windows& windows = State();
     auto window = std::make_unique<Window>();
-    const HWND handle = HandleOf(windows.nextHandle);
-    windows.nextHandle += kHandleSpacing;
+    const HWND handle = NewHandle();
     window->handle = handle;
     window->className = windowClass->name;
     window->atom = windowClass->atom;
@@ -928,6 +946,12 @@ int LiveWindows()
     return static_cast<int>(State().table.size()) - (State().table.count(kDesktopHandle) != 0 ? 1 : 0);
 }
 
+void ReuseWindowHandles(bool reuse)
+{
+    State().reuseHandles = reuse;
+    State().freedHandles.clear();
+}
+
 HWND FindWindowByCaption(std::string_view caption)
 {
     for (HWND window : detail::AllWindowsInCreationOrder()) {
@@ -1030,13 +1054,19 @@ std::vector<HWND> AllWindows()
 
 std::vector<HWND> AllWindowsInCreationOrder()
 {
-    std::vector<HWND> all;
+    std::vector<const Window*> windows;
     for (const auto& [key, window] : State().table) {
         if (key != kDesktopHandle) {
-            all.push_back(window->handle);
+            windows.push_back(window.get());
         }
     }
-    return all;  // handles grow with every creation
+    std::sort(windows.begin(), windows.end(),
+              [](const Window* a, const Window* b) { return a->sequence < b->sequence; });
+    std::vector<HWND> all;
+    for (const Window* window : windows) {
+        all.push_back(window->handle);
+    }
+    return all;
 }
 
 HWND RootWindow(HWND window)

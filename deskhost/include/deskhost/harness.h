@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,10 @@ enum class PlatformVersion {
 // environment variable KV_PANEL_PLATFORM names ("win95" or "win98"), so that a whole suite can
 // run once for each.
 PlatformVersion DefaultPlatformVersion();
+// The caption of the window that owns the sheet unless told otherwise: none, or what the
+// environment variable KV_PANEL_SHEET_OWNER names, so that a whole suite can run once with a
+// host window above the sheet.
+std::string DefaultSheetOwner();
 
 struct PanelOptions {
     PageLayout layout = PageLayout::Cloned;
@@ -34,6 +39,9 @@ struct PanelOptions {
     bool resourceLibraryMissing = false;  // no KVSettng.RLB beside the extension
     std::string resourceLibrary;          // a host file to install as KVSettng.RLB instead of the built one
     bool pageRefusesApply = false;
+    // A window of this caption owns the sheet, as the window of the shell that opens the panel
+    // (such as "Control Panel") does; empty: the sheet has no owner.
+    std::string sheetOwner = DefaultSheetOwner();
     // The extension as an installation registered it, with the driver that lies beside it,
     // instead of copies of the build's files; the adapter is then the driver's own. Only the
     // real program has an installation to use.
@@ -77,6 +85,7 @@ struct MessageBoxSeen {
     std::string text;
     unsigned type = 0;
     int answer = 0;
+    bool ownedBySheet = false;  // the panel's property sheet is the box's owner
 };
 
 // Pixels as COLORREF values (0x00BBGGRR), row after row from the top.
@@ -98,6 +107,7 @@ struct HelpCall {
     std::string path;
     unsigned command = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> helpIds;
+    int controlId = 0;  // the control identifier of the window that the help is for
 };
 
 struct LiveObjects {
@@ -108,6 +118,13 @@ struct LiveObjects {
     int bitmaps = 0;
     int brushes = 0;
     int screenDcs = 0;
+    friend bool operator==(const LiveObjects&, const LiveObjects&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const LiveObjects& live)
+    {
+        return out << live.windows << " windows, " << live.hooks << " hooks, " << live.timers << " timers, "
+                   << live.fonts << " fonts, " << live.bitmaps << " bitmaps, " << live.brushes << " brushes, "
+                   << live.screenDcs << " screen DCs";
+    }
 };
 
 enum class CloseBy {

@@ -19,9 +19,10 @@ struct SheetActivity {
     bool closedByOk = false;
 };
 
-// Creates the sheet with the page of that layout from the panel's resources and shows it;
-// the caller's message loop runs it. Null when the sheet or its page cannot be made.
-HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout);
+// Creates the sheet with the page of that layout from the panel's resources, owned by `owner`
+// when one is given, and shows it; the caller's message loop runs it. Null when the sheet or
+// its page cannot be made.
+HWND OpenDisplaySheet(HINSTANCE resources, PageLayout layout, HWND owner = nullptr);
 // Opens the sheet and runs it until the user closes it; false when it could not be opened.
 bool RunDisplaySheet(HINSTANCE resources, PageLayout layout);
 

@@ -30,6 +30,9 @@ HMODULE SetProcessImage(std::string_view path);
 // Whether the module is loaded now, and how many loads it holds.
 bool IsModuleLoaded(HMODULE module);
 int ModuleLoadCount(HMODULE module);
+// The error mode in force when LoadLibraryA was last called: whether the system would have
+// shown its own box for a file it could not open.
+UINT ErrorModeAtLastLoad();
 // Runs DLL_PROCESS_DETACH for every loaded module, as at the end of the process.
 void EndProcess();
 

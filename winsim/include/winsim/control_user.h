@@ -88,6 +88,10 @@ void ClearJournal();
 
 // ---- live objects ----
 int LiveWindows();  // the desktop not counted
+// Windows 9x gives a new window the handle of one destroyed before, so that an old handle can
+// name a foreign window. When on, a new window takes the handle freed last; off (the default),
+// every window has a handle of its own.
+void ReuseWindowHandles(bool reuse);
 int LiveHooks();
 int LiveTimers();
 int LivePaintDcs();
