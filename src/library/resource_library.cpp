@@ -10,8 +10,8 @@ const char* const kBuiltInMessages[] = {
     "Execution Error",
     "This application requires a newer version of %s.",
     "This application requires an older version of %s.",
-    "This application cannot load the resource library %s. Either not enough memory or it does not "
-    "exist.",
+    ("This application cannot load the resource library %s. Either not enough memory or it does not "
+     "exist."),
     "Not enough memory to load %s. Please quit other applications to free up some memory.",
 };
 const int32_t kBuiltInMessageCount = sizeof kBuiltInMessages / sizeof kBuiltInMessages[0];
