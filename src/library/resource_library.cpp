@@ -171,7 +171,9 @@ const char* LoadResString(UINT id)
     if (gResourceLibrary == nullptr) {
         return nullptr;
     }
-    if (LoadTextInto(gResourceLibrary, id, gResStringBuffer, sizeof gResStringBuffer) < 1) {
+    // A string may hold a 0 among its characters; one that holds it first reads empty.
+    if (LoadTextInto(gResourceLibrary, id, gResStringBuffer, sizeof gResStringBuffer) < 1 ||
+        gResStringBuffer[0] == '\0') {
         return nullptr;
     }
     return gResStringBuffer;
