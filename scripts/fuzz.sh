@@ -41,5 +41,8 @@ dictionary=()
 if [ -f "fuzz/dictionaries/$target.dict" ]; then
   dictionary=(-dict="fuzz/dictionaries/$target.dict")
 fi
+if [ -x /usr/lib/llvm-14/bin/llvm-symbolizer ]; then
+  export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+fi
 exec "$out/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" "${dictionary[@]}" "$@" "${corpora[@]}"
