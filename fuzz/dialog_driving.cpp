@@ -19,6 +19,7 @@ INT_PTR CALLBACK AcceptingProc(HWND, UINT message, WPARAM, LPARAM)
 void CreateAndDestroyDialog(HINSTANCE instance, const void* bytes, std::size_t size)
 {
     const int windows = winsim::LiveWindows();
+    const int fonts = winsim::LiveGdiObjects(winsim::GdiKind::Font);
     const auto parsed = winsim::detail::ParseDialogTemplate(bytes, size);
     const HWND dialog =
         winsim::detail::CreateDialogFromTemplate(instance, bytes, size, nullptr, AcceptingProc, 0, false);
@@ -26,7 +27,12 @@ void CreateAndDestroyDialog(HINSTANCE instance, const void* bytes, std::size_t s
     if (dialog != nullptr) {
         DestroyWindow(dialog);
     }
+    winsim::PumpMessages();
     Expect(winsim::LiveWindows() == windows, "a destroyed dialog leaves no window behind");
+    // The dialog procedure deletes the template's font; a window of another class, which
+    // does not pass its messages to it, keeps the font alive, as on Windows.
+    Expect(!parsed || !parsed->className.empty() || winsim::LiveGdiObjects(winsim::GdiKind::Font) == fonts,
+           "a destroyed dialog leaves no font behind");
 }
 
 }  // namespace fuzz
