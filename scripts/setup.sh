@@ -6,8 +6,11 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
+# clang 14 with libFuzzer and the sanitizers' runtime build the fuzz targets; llvm-14 brings the
+# symbolizer that names the functions of a crash's stack.
 native=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-        g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth imagemagick)
+        g++-mingw-w64-i686 binutils-mingw-w64-i686 xvfb xauth imagemagick
+        clang-14 libclang-rt-14-dev llvm-14)
 for p in "${native[@]}"; do have "$p" || need+=("$p"); done
 
 sudo_() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

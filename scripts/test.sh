@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds KVSETTNG both ways and runs every test: the winsim suite,
-# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows
-# build's tests under Wine.
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for a
+# short time on its corpus, and the Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,6 +42,7 @@ run_preset() {
 
 run_preset sim
 run_preset sim-asan
+run_preset fuzz
 run_preset win32
 
 # The tests under Wine are skipped, each saying why, on a machine that cannot run Wine's

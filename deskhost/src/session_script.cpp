@@ -233,14 +233,20 @@ private:
     SessionStep& step_;
 };
 
+// What separates words: a line of nothing else is blank, however it was typed.
+bool IsBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 std::string_view WithoutComment(std::string_view line)
 {
     const auto hash = line.find('#');
     line = line.substr(0, hash);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) {
+    while (!line.empty() && IsBlank(line.back())) {
         line.remove_suffix(1);
     }
-    while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) {
+    while (!line.empty() && IsBlank(line.front())) {
         line.remove_prefix(1);
     }
     return line;

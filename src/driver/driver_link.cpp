@@ -76,6 +76,7 @@ const StatusClass kStatusClasses[] = {
 int32_t gLinkUseCount;
 HMODULE gDriverLibrary;
 KvapiProc gDriverProc;
+HGLOBAL gCapabilityMemory;
 uint8_t* gCapabilityMap;
 uint32_t gCapabilityMapSize;
 
@@ -253,6 +254,7 @@ DriverResult DriverHandshake()
         }
         return DriverFailed;
     }
+    gCapabilityMemory = memory;
     gCapabilityMap = map;
     gCapabilityMapSize = mapSize;
     WriteU32(map, kRequestFunctionOffset, FnCapabilityMap);
@@ -311,5 +313,25 @@ uint32_t GetCapabilityMapSize()
 uint32_t GetDriverBlockSize(DriverTag tag)
 {
     return kTagBlocks[tag].size;
+}
+
+void ResetDriverLink()
+{
+    if (gCapabilityMemory != nullptr) {
+        GlobalUnlock(gCapabilityMemory);
+        GlobalFree(gCapabilityMemory);
+    }
+    if (gDriverLibrary != nullptr) {
+        FreeLibrary(gDriverLibrary);
+    }
+    for (const TagBlock& block : kTagBlocks) {
+        ClearBytes(block.storage, block.size);
+    }
+    gLinkUseCount = 0;
+    gDriverLibrary = nullptr;
+    gDriverProc = nullptr;
+    gCapabilityMemory = nullptr;
+    gCapabilityMap = nullptr;
+    gCapabilityMapSize = 0;
 }
 #endif

@@ -94,4 +94,7 @@ int32_t GetLinkUseCount();
 const uint8_t* GetCapabilityMap();
 uint32_t GetCapabilityMapSize();
 uint32_t GetDriverBlockSize(DriverTag tag);
+// Back to the state of a fresh process: no link, no library, no capability map, every block
+// cleared. For the fuzz targets, which run many inputs in one process.
+void ResetDriverLink();
 #endif

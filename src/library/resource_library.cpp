@@ -10,8 +10,8 @@ const char* const kBuiltInMessages[] = {
     "Execution Error",
     "This application requires a newer version of %s.",
     "This application requires an older version of %s.",
-    "This application cannot load the resource library %s. Either not enough memory or it does not "
-    "exist.",
+    ("This application cannot load the resource library %s. Either not enough memory or it does not "
+     "exist."),
     "Not enough memory to load %s. Please quit other applications to free up some memory.",
 };
 const int32_t kBuiltInMessageCount = sizeof kBuiltInMessages / sizeof kBuiltInMessages[0];
@@ -171,7 +171,9 @@ const char* LoadResString(UINT id)
     if (gResourceLibrary == nullptr) {
         return nullptr;
     }
-    if (LoadTextInto(gResourceLibrary, id, gResStringBuffer, sizeof gResStringBuffer) < 1) {
+    // A string may hold a 0 among its characters; one that holds it first reads empty.
+    if (LoadTextInto(gResourceLibrary, id, gResStringBuffer, sizeof gResStringBuffer) < 1 ||
+        gResStringBuffer[0] == '\0') {
         return nullptr;
     }
     return gResStringBuffer;

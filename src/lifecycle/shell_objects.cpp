@@ -18,7 +18,7 @@ const IID kIidShellPropSheetExt = {
 
 LONG gLiveObjects;
 
-class ExtensionClassObject : public IClassFactory {
+class ExtensionClassObject final : public IClassFactory {
 public:
     ExtensionClassObject();
     ~ExtensionClassObject();
@@ -32,7 +32,7 @@ private:
     ULONG references_;
 };
 
-class DisplayExtension : public IShellPropSheetExt, public IShellExtInit {
+class DisplayExtension final : public IShellPropSheetExt, public IShellExtInit {
 public:
     DisplayExtension();
     ~DisplayExtension();

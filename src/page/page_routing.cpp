@@ -12,7 +12,7 @@ namespace {
 // The controls whose context help is the screen-area topic, by their identifiers on the page
 // with its own screen-area row; WinHelpA takes them as (control, context) pairs ending in
 // (0, 0).
-const ControlRole kScreenAreaHelpRoles[] = {
+constexpr ControlRole kScreenAreaHelpRoles[] = {
     RoleHelpArea,        RoleNativeScreenSlider, RoleNativeScreenLabel, RoleScreenLessLabel,
     RoleScreenMoreLabel, RoleScreenSlider,       RoleScreenLabel,
 };

@@ -291,6 +291,7 @@ TEST_F(ResourceLibraryTest, AnEmptyOrMissingStringIsNull)
     Install("accepted");
     ASSERT_TRUE(Load());
     EXPECT_EQ(LoadResString(41), nullptr);
+    EXPECT_EQ(LoadResString(42), nullptr) << "a string that ends at its first character is empty";
     EXPECT_EQ(LoadResString(999), nullptr);
 }
 

@@ -53,6 +53,16 @@ TEST(SessionScript, ReadsActionsAnswersAndExpectationsWithCommentsAndIndentation
     EXPECT_TRUE(s[7].flag);
 }
 
+TEST(SessionScript, ALineOfBlanksOfAnyKindIsBlank)
+{
+    std::string error;
+    const auto session = deskhost::ParseSession("open cloned\n\v\f \r\n\t\v\napply\n", &error);
+    ASSERT_TRUE(session.has_value()) << error;
+    ASSERT_EQ(session->steps.size(), 1u);
+    EXPECT_EQ(session->steps[0].kind, StepKind::Apply);
+    EXPECT_EQ(session->steps[0].line, 4);
+}
+
 TEST(SessionScript, ErrorsNameTheLineAndTheFault)
 {
     EXPECT_EQ(ErrorOf("drag screen 1\nspin 3\n"), "line 2: unknown step \"spin\"");

@@ -278,6 +278,13 @@ const std::vector<MessageBoxRecord>& MessageBoxes()
     return State().records;
 }
 
+void ClearMessageBoxes()
+{
+    if (State().open.empty()) {
+        State().records.clear();
+    }
+}
+
 const std::vector<WinHelpRecord>& WinHelpCalls()
 {
     return State().help;

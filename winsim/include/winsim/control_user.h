@@ -59,6 +59,8 @@ struct MessageBoxRecord {
     int result = 0;         // the answer; 0 while open or when the box failed
 };
 const std::vector<MessageBoxRecord>& MessageBoxes();
+// Forgets the boxes shown so far; does nothing while a box is open.
+void ClearMessageBoxes();
 
 struct WinHelpRecord {
     HWND window = nullptr;
