@@ -30,8 +30,9 @@ private:
 
 #ifdef WINSIM_COMPONENT_CALLS
 // The arguments are evaluated before the mark is set, so that a failable call among them is
-// numbered first, as it is made first.
-#define WINSIM_COMPONENT_CALL(function) ::winsim::detail::ComponentCall(&::function)
+// numbered first, as it is made first. The parentheses keep a call that starts a statement
+// from reading as the declaration of a variable named after the function.
+#define WINSIM_COMPONENT_CALL(function) (::winsim::detail::ComponentCall(&::function))
 
 // kernel
 #define FindResourceA(...) WINSIM_COMPONENT_CALL(FindResourceA)(__VA_ARGS__)
